@@ -1,0 +1,56 @@
+// Classic run-time error numbers and descriptions, and the mapping of C++ exceptions onto them.
+#include "platform/RuntimeError.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace vellumo {
+
+std::string ClassicDescription(int32_t number) {
+    switch (number) {
+    case err::kInvalidProcedureCall: return "Invalid procedure call or argument";
+    case err::kOverflow: return "Overflow";
+    case err::kOutOfMemory: return "Out of memory";
+    case err::kSubscriptOutOfRange: return "Subscript out of range";
+    case err::kTypeMismatch: return "Type mismatch";
+    case err::kBadFileNameOrNumber: return "Bad file name or number";
+    case err::kFileNotFound: return "File not found";
+    case err::kDeviceIOError: return "Device I/O error";
+    case err::kDiskFull: return "Disk full";
+    case err::kInputPastEndOfFile: return "Input past end of file";
+    case err::kPermissionDenied: return "Permission denied";
+    case err::kPathFileAccessError: return "Path/File access error";
+    case err::kPathNotFound: return "Path not found";
+    case err::kUnloadDuringLoad: return "Object was unloaded";
+    default: return "Application-defined or object-defined error";
+    }
+}
+
+RuntimeError::RuntimeError(int32_t number) : RuntimeError(number, ClassicDescription(number)) {}
+
+RuntimeError::RuntimeError(int32_t number, std::string description, std::string source)
+    : number_(number), description_(std::move(description)), source_(std::move(source)) {}
+
+RuntimeError CurrentRuntimeError() {
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return RuntimeError(err::kOutOfMemory);
+    } catch (const std::overflow_error&) {
+        return RuntimeError(err::kOverflow);
+    } catch (const std::range_error&) {
+        return RuntimeError(err::kOverflow);
+    } catch (const std::out_of_range&) {
+        return RuntimeError(err::kSubscriptOutOfRange);
+    } catch (...) {
+        return RuntimeError(err::kInvalidProcedureCall);
+    }
+}
+
+std::string ErrorBoxText(const RuntimeError& error) {
+    return "Error: " + std::to_string(error.Number()) + ". " + error.Description();
+}
+
+} // namespace vellumo

@@ -1,0 +1,61 @@
+// The program's run-time error: number, description and source, as the classic run-time
+// table numbers them. Procedures that "raise" throw it; procedures that "report and return"
+// catch it (and anything else) at their own boundary.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace vellumo {
+
+// Numbers of the classic run-time table used by the program.
+namespace err {
+inline constexpr int32_t kInvalidProcedureCall = 5;
+inline constexpr int32_t kOverflow = 6;
+inline constexpr int32_t kOutOfMemory = 7;
+inline constexpr int32_t kSubscriptOutOfRange = 9;
+inline constexpr int32_t kTypeMismatch = 13;
+inline constexpr int32_t kBadFileNameOrNumber = 52;
+inline constexpr int32_t kFileNotFound = 53;
+inline constexpr int32_t kDeviceIOError = 57;
+inline constexpr int32_t kDiskFull = 61;
+inline constexpr int32_t kInputPastEndOfFile = 62;
+inline constexpr int32_t kPermissionDenied = 70;
+inline constexpr int32_t kPathFileAccessError = 75;
+inline constexpr int32_t kPathNotFound = 76;
+// Raised when a window is unloaded during its own load; Main reports nothing for it.
+inline constexpr int32_t kUnloadDuringLoad = 364;
+} // namespace err
+
+// The classic description of a run-time error number ("Overflow" for 6 ...). Numbers outside
+// the table give "Application-defined or object-defined error", as the classic runtime does.
+[[nodiscard]] std::string ClassicDescription(int32_t number);
+
+class RuntimeError : public std::exception {
+public:
+    // Description defaults to the classic text of the number.
+    explicit RuntimeError(int32_t number);
+    RuntimeError(int32_t number, std::string description, std::string source = {});
+
+    [[nodiscard]] int32_t Number() const noexcept { return number_; }
+    [[nodiscard]] const std::string& Description() const noexcept { return description_; }
+    [[nodiscard]] const std::string& Source() const noexcept { return source_; }
+    [[nodiscard]] const char* what() const noexcept override { return description_.c_str(); }
+
+private:
+    int32_t number_;
+    std::string description_;
+    std::string source_;
+};
+
+// Turns the exception being handled into a RuntimeError: itself, 7 for std::bad_alloc,
+// 6 for std::overflow_error / std::range_error, 9 for std::out_of_range, 5 for anything else.
+// Call only inside a catch block.
+[[nodiscard]] RuntimeError CurrentRuntimeError();
+
+// The error-box text of the platform layer: "Error: " + number + ". " + description.
+[[nodiscard]] std::string ErrorBoxText(const RuntimeError& error);
+
+} // namespace vellumo

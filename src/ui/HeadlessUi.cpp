@@ -1,0 +1,32 @@
+// The headless UI service: message boxes on standard error, the window's load without a window.
+#include "ui/HeadlessUi.h"
+
+#include "diagnostic/frmMain.h"
+
+#include <cstdio>
+#include <string>
+
+namespace vellumo::ui {
+
+void HeadlessUi::MsgBox(std::string_view text, MsgIcon /*icon*/, std::string_view title) {
+    std::string line(title);
+    line += ": ";
+    line += text;
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+bool HeadlessUi::SetClipboardText(const std::string& /*text*/) {
+    // Without a display there is no clipboard to open.
+    return false;
+}
+
+void HeadlessUi::ShowDiagnosticWindow() {
+    frmMain form;
+    form.Form_Load();
+    form.Form_Activate();
+    windowShown_ = true;
+}
+
+} // namespace vellumo::ui

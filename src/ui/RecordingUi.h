@@ -1,0 +1,48 @@
+// A UI service that records what the program shows, for tests: message boxes, pointer changes,
+// clipboard texts and window shows. Like the headless service it runs the window's load.
+#pragma once
+
+#include "ui/UiService.h"
+
+#include <string>
+#include <vector>
+
+namespace vellumo::ui {
+
+struct RecordedBox {
+    std::string title;
+    std::string text;
+    MsgIcon icon = MsgIcon::None;
+};
+
+class RecordingUi : public UiService {
+public:
+    void MsgBox(std::string_view text, MsgIcon icon, std::string_view title) override {
+        boxes.push_back({std::string(title), std::string(text), icon});
+    }
+    void SetMousePointer(int pointer) override {
+        pointer_ = pointer;
+        pointerHistory.push_back(pointer);
+    }
+    [[nodiscard]] int MousePointer() const override { return pointer_; }
+    [[nodiscard]] bool SetClipboardText(const std::string& text) override {
+        if (!clipboardAvailable)
+            return false;
+        clipboard = text;
+        return true;
+    }
+    [[nodiscard]] ScreenFacts Screen() const override { return screen; }
+    void ShowDiagnosticWindow() override;
+
+    std::vector<RecordedBox> boxes;
+    std::vector<int> pointerHistory;
+    std::string clipboard;
+    bool clipboardAvailable = true;
+    ScreenFacts screen;
+    int windowsShown = 0;
+
+private:
+    int pointer_ = kPointerDefault;
+};
+
+} // namespace vellumo::ui

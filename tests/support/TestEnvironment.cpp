@@ -1,0 +1,184 @@
+// Temporary homes, module resets and child processes for the tests.
+#include "support/TestEnvironment.h"
+
+#include "diagnostic/modMain.h"
+#include "log/modDebug.h"
+#include "log/modLog.h"
+#include "platform/CShellExecute.h"
+#include "settings/modOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace vellumo::test {
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "vellumo-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Tests may leave read-only folders behind; make them writable before removing.
+    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+void ResetAllModules() {
+    modMain::ResetState();
+    modLog::ResetState();
+    modDebug::ResetState();
+    modOptions::ResetState();
+    modMain::ResetSeams();
+    CShellExecute::ResetState();
+}
+
+namespace {
+const char* kIsolatedVars[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR"};
+}
+
+void IsolatedTest::SetUp() {
+    home_ = std::make_unique<TempDir>();
+    for (const char* name : kIsolatedVars) {
+        if (const char* v = std::getenv(name))
+            savedEnv_[name] = v;
+    }
+    fs::create_directories(ConfigHome());
+    fs::create_directories(DataHome());
+    fs::create_directories(Documents());
+    setenv("HOME", Home().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
+    setenv("XDG_DATA_HOME", DataHome().c_str(), 1);
+    setenv("XDG_DOCUMENTS_DIR", Documents().c_str(), 1);
+    scopedUi_ = std::make_unique<ui::ScopedUi>(ui_);
+    previousObserver_ = SetReportErrorObserver([this](const ReportedError& e) { reportedErrors_.push_back(e); });
+    ResetAllModules();
+}
+
+void IsolatedTest::TearDown() {
+    ResetAllModules();
+    SetReportErrorObserver(previousObserver_);
+    scopedUi_.reset();
+    for (const char* name : kIsolatedVars) {
+        if (auto it = savedEnv_.find(name); it != savedEnv_.end())
+            setenv(name, it->second.c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    home_.reset();
+}
+
+bool RunningAsRoot() { return geteuid() == 0; }
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                         const std::string& stdinText) {
+    int outPipe[2], errPipe[2], inPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0)
+        throw std::runtime_error("pipe failed");
+    std::map<std::string, std::string> merged;
+    for (char** e = environ; *e != nullptr; ++e) {
+        std::string entry(*e);
+        auto eq = entry.find('=');
+        if (eq != std::string::npos)
+            merged[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto& [k, v] : env)
+        merged[k] = v;
+    std::vector<std::string> envStrings;
+    for (const auto& [k, v] : merged)
+        envStrings.push_back(k + "=" + v);
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(inPipe[0], 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], inPipe[0], inPipe[1]})
+            close(fd);
+        std::vector<char*> args, envp;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        for (const auto& e : envStrings)
+            envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        execvpe(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    close(inPipe[0]);
+    if (!stdinText.empty()) {
+        [[maybe_unused]] ssize_t w = write(inPipe[1], stdinText.data(), stdinText.size());
+    }
+    close(inPipe[1]);
+
+    ProcessResult result;
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    int open = 2;
+    char buf[65536];
+    while (open > 0) {
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n <= 0) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            } else {
+                (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(n));
+            }
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+ProcessResult RunProcessAsNobody(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
+    if (!RunningAsRoot())
+        return RunProcess(argv, env);
+    std::vector<std::string> full = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+    full.insert(full.end(), argv.begin(), argv.end());
+    return RunProcess(full, env);
+}
+
+std::string BuiltProgram(const std::string& name) {
+    for (const char* sub : {"/src/", "/tools/" , "/tools/reg/", "/tools/pack/", "/"}) {
+        std::string p = std::string(VELLUMO_BINARY_DIR) + sub + name;
+        if (fs::exists(p))
+            return p;
+    }
+    return std::string(VELLUMO_BINARY_DIR) + "/src/" + name;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+} // namespace vellumo::test

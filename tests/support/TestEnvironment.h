@@ -1,0 +1,83 @@
+// Shared test support: a private temporary HOME with its own XDG folders for every test, a
+// recording UI, a ReportError recorder, and running programs (optionally as user "nobody").
+#pragma once
+
+#include "log/ReportError.h"
+#include "ui/RecordingUi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vellumo::test {
+
+namespace fs = std::filesystem;
+
+// A fresh temporary folder, removed at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    [[nodiscard]] const fs::path& Path() const { return path_; }
+    // The folder as a text with a trailing "/".
+    [[nodiscard]] std::string Folder() const { return path_.string() + "/"; }
+
+private:
+    fs::path path_;
+};
+
+// Points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and the documents folder into a fresh temporary
+// folder, restores them afterwards, installs a RecordingUi and resets every module's globals.
+class IsolatedTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    [[nodiscard]] fs::path Home() const { return home_->Path(); }
+    [[nodiscard]] fs::path ConfigHome() const { return Home() / ".config"; }
+    [[nodiscard]] fs::path DataHome() const { return Home() / ".local" / "share"; }
+    [[nodiscard]] fs::path Documents() const { return Home() / "Documents"; }
+
+    ui::RecordingUi ui_;
+    std::vector<ReportedError> reportedErrors_;
+
+private:
+    std::unique_ptr<TempDir> home_;
+    std::map<std::string, std::string> savedEnv_;
+    std::unique_ptr<ui::ScopedUi> scopedUi_;
+    ReportErrorObserver previousObserver_;
+};
+
+// Resets the globals of every module to their start values.
+void ResetAllModules();
+
+struct ProcessResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with arguments and extra environment, waits for it, captures both streams.
+// stdinText is written to its standard input.
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env = {},
+                         const std::string& stdinText = {});
+// The same, as the unprivileged user "nobody" (through setpriv) when running as root; as the
+// current user otherwise. Files the program must reach need to be accessible to that user.
+ProcessResult RunProcessAsNobody(const std::vector<std::string>& argv,
+                                 const std::map<std::string, std::string>& env = {});
+[[nodiscard]] bool RunningAsRoot();
+
+// Paths of the built programs.
+[[nodiscard]] std::string BuiltProgram(const std::string& name);
+
+// Whole-file helpers.
+[[nodiscard]] std::string ReadFile(const fs::path& path);
+void WriteFile(const fs::path& path, const std::string& content);
+
+} // namespace vellumo::test
