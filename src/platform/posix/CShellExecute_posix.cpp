@@ -1,0 +1,398 @@
+// CShellExecute on Linux: documents, folders, addresses and e-mail through xdg-open (the
+// freedesktop convention), printing through lp, programs started directly with posix_spawn.
+// Nothing waits for a started program; an opener's verdict is awaited for a bounded time only.
+#include "platform/CShellExecute.h"
+
+#include "platform/CodePage.h"
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace vellumo {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Any instance value above 32 means success; the system itself gives 42.
+constexpr int32_t kInstanceAccepted = 42;
+
+constexpr const char* kOpener = "xdg-open";
+constexpr const char* kPrinter = "lp";
+constexpr const char* kNullDevice = "/dev/null";
+// The search path a shell uses when PATH is not set.
+constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin";
+
+// xdg-open's documented exit statuses.
+constexpr int kOpenerSyntaxError = 1;  // e.g. an empty target
+constexpr int kOpenerFileMissing = 2;  // a file target that does not exist
+constexpr int kOpenerNoMethod = 3;     // no handler for the target
+constexpr int kOpenerActionFailed = 4; // the desktop's opener or the handler failed
+constexpr int kOpenerNoPermission = 5; // a file target that cannot be read
+
+// How often a bounded wait looks at the opener: short against xdg-open's usual 50-250 ms.
+constexpr auto kPollInterval = 2ms;
+
+struct SpawnRequest {
+    std::string program;           // a path, or a name to look up on PATH when searchPath
+    std::vector<std::string> argv; // argv[0] included
+    std::string directory;         // working folder; empty: the program's own
+    bool searchPath = false;
+    bool quietOutput = false; // standard output to /dev/null (helper tools only)
+};
+
+// Owns the attributes and file actions of one posix_spawn call.
+class SpawnSetup {
+public:
+    SpawnSetup() {
+        posix_spawn_file_actions_init(&actions_);
+        posix_spawnattr_init(&attributes_);
+    }
+    ~SpawnSetup() {
+        posix_spawnattr_destroy(&attributes_);
+        posix_spawn_file_actions_destroy(&actions_);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    posix_spawn_file_actions_t actions_;
+    posix_spawnattr_t attributes_;
+};
+
+// Starts the request's program; 0 or the errno of the failed start (exec errors included).
+int Spawn(const SpawnRequest& request, pid_t& pid) {
+    SpawnSetup setup;
+    // The child reads nothing of ours and inherits no descriptor beyond the standard three.
+    posix_spawn_file_actions_addopen(&setup.actions_, STDIN_FILENO, kNullDevice, O_RDONLY, 0);
+    if (request.quietOutput)
+        posix_spawn_file_actions_addopen(&setup.actions_, STDOUT_FILENO, kNullDevice, O_WRONLY, 0);
+    if (!request.directory.empty())
+        posix_spawn_file_actions_addchdir_np(&setup.actions_, request.directory.c_str());
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions_, STDERR_FILENO + 1);
+
+    // A session of its own (no terminal signals from ours), no blocked signals, and the
+    // signals a toolkit may ignore or catch back at their default action.
+    posix_spawnattr_setflags(&setup.attributes_,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&setup.attributes_, &none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int signal : {SIGPIPE, SIGCHLD, SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1,
+                       SIGUSR2, SIGTSTP, SIGTTIN, SIGTTOU})
+        sigaddset(&defaults, signal);
+    posix_spawnattr_setsigdefault(&setup.attributes_, &defaults);
+
+    std::vector<char*> argv;
+    for (const std::string& argument : request.argv)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    return request.searchPath ? posix_spawnp(&pid, request.program.c_str(), &setup.actions_,
+                                             &setup.attributes_, argv.data(), environ)
+                              : posix_spawn(&pid, request.program.c_str(), &setup.actions_,
+                                            &setup.attributes_, argv.data(), environ);
+}
+
+// Gives up a child: reaped now when it has ended, else by a detached thread that waits for it.
+void Release(pid_t pid) noexcept {
+    if (pid <= 0)
+        return;
+    if (waitpid(pid, nullptr, WNOHANG) != 0)
+        return; // reaped now, or not ours
+    try {
+        std::thread([pid] {
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (...) {
+        // No thread to spare: the process is reaped when the program ends.
+    }
+}
+
+// Waits until the child ends or the hand-over wait is over: its wait status, or nothing while it
+// still runs. A child that cannot be waited for (reaped elsewhere) counts as ended successfully.
+std::optional<int> WaitBriefly(pid_t pid) {
+    const auto deadline = std::chrono::steady_clock::now() + CShellExecute::HandOverWait();
+    for (;;) {
+        int status = 0;
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid)
+            return status;
+        if (ended < 0 && errno != EINTR)
+            return 0;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return std::nullopt;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+// An address with a scheme ("mailto:", "https:"), as opposed to a path.
+bool HasScheme(std::string_view target) {
+    if (target.empty() || std::isalpha(static_cast<unsigned char>(target[0])) == 0)
+        return false;
+    for (size_t i = 1; i < target.size(); ++i) {
+        const char c = target[i];
+        if (c == ':')
+            return true;
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '+' && c != '.' && c != '-')
+            return false;
+    }
+    return false;
+}
+
+// A path the opener cannot mistake for an option.
+std::string SafeTarget(const std::string& target) {
+    if (!target.empty() && target[0] == '-' && !HasScheme(target))
+        return "./" + target;
+    return target;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
+}
+
+// A missing target: "file not found" when its folder exists, "path not found" when not.
+int32_t MissingPathCode(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    return IsDirectory(folder) ? CShellExecute::kFileNotFound : CShellExecute::kPathNotFound;
+}
+
+// The code for a target that stat() refused.
+int32_t UnreachableCode(const std::string& path, int error) {
+    if (error == EACCES)
+        return CShellExecute::kAccessDenied;
+    if (error == ENOTDIR)
+        return CShellExecute::kPathNotFound;
+    return MissingPathCode(path);
+}
+
+int32_t CodeForSpawnError(int error) {
+    switch (error) {
+    case ENOENT:
+        return CShellExecute::kFileNotFound;
+    case ENOTDIR:
+        return CShellExecute::kPathNotFound;
+    case EACCES:
+    case EPERM:
+        return CShellExecute::kAccessDenied;
+    case ENOEXEC:
+        return CShellExecute::kBadFormat;
+    default:
+        return CShellExecute::kOutOfResources;
+    }
+}
+
+// The shell's value for xdg-open's verdict on a target.
+int32_t CodeForOpenerStatus(int waitStatus, const std::string& target) {
+    if (!WIFEXITED(waitStatus))
+        return CShellExecute::kOutOfResources;
+    switch (WEXITSTATUS(waitStatus)) {
+    case 0:
+        return kInstanceAccepted;
+    case kOpenerSyntaxError:
+        return CShellExecute::kFileNotFound;
+    case kOpenerFileMissing:
+        return HasScheme(target) ? CShellExecute::kFileNotFound : MissingPathCode(target);
+    case kOpenerNoMethod:
+    case kOpenerActionFailed:
+        return CShellExecute::kNoAssociation;
+    case kOpenerNoPermission:
+        return CShellExecute::kAccessDenied;
+    default:
+        return CShellExecute::kOutOfResources;
+    }
+}
+
+// A started opener (pid) or, when it could not start (pid 0), the shell's code.
+struct OpenerStart {
+    pid_t pid = 0;
+    int32_t code = 0;
+};
+
+// Starts xdg-open on the target, in the given working folder.
+OpenerStart StartOpener(const std::string& target, const std::string& directory) {
+    pid_t pid = 0;
+    const int error = Spawn({kOpener, {kOpener, SafeTarget(target)}, directory, true, true}, pid);
+    if (error == ENOENT)
+        return {0, CShellExecute::kNoAssociation}; // no opener installed: nothing can open anything
+    if (error != 0)
+        return {0, CodeForSpawnError(error)};
+    return {pid, 0};
+}
+
+int32_t Print(const std::string& path) {
+    if (path.empty())
+        return CShellExecute::kFileNotFound;
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return UnreachableCode(path, errno);
+    if (S_ISDIR(info.st_mode))
+        return CShellExecute::kNoAssociation;
+    if (access(path.c_str(), R_OK) != 0)
+        return CShellExecute::kAccessDenied;
+    pid_t pid = 0;
+    const int error =
+        Spawn({kPrinter, {kPrinter, SafeTarget(path)}, std::string(), true, true}, pid);
+    if (error == ENOENT)
+        return CShellExecute::kNoAssociation; // no print spooler
+    if (error != 0)
+        return CodeForSpawnError(error);
+    const std::optional<int> status = WaitBriefly(pid);
+    if (!status) {
+        Release(pid);
+        return kInstanceAccepted;
+    }
+    return WIFEXITED(*status) && WEXITSTATUS(*status) == 0 ? kInstanceAccepted
+                                                           : CShellExecute::kNoAssociation;
+}
+
+// The executable a program name without "/" stands for: the first match on PATH, or "".
+std::string SearchPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    const std::string_view folders = path != nullptr ? path : kDefaultSearchPath;
+    size_t start = 0;
+    while (start <= folders.size()) {
+        size_t end = folders.find(':', start);
+        if (end == std::string_view::npos)
+            end = folders.size();
+        // An empty entry is the current folder, as in the shell.
+        const std::string folder =
+            end == start ? "." : std::string(folders.substr(start, end - start));
+        const std::string candidate = folder + "/" + name;
+        if (IsExecutableFile(candidate))
+            return std::filesystem::absolute(candidate).string();
+        start = end + 1;
+    }
+    return std::string();
+}
+
+} // namespace
+
+int32_t CShellExecute::PlainCall(int32_t /*hWnd*/, const char* verb, const std::string& file,
+                                 int32_t /*show*/) {
+    const std::string target = ToAnsi(file);
+    if (verb != nullptr && std::strcmp(verb, "print") == 0)
+        return Print(target);
+    if (verb != nullptr && std::strcmp(verb, "explore") == 0 && !HasScheme(target)) {
+        // Only folders can be explored; a file has no "explore" action.
+        struct stat info {};
+        if (stat(target.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
+            return kNoAssociation;
+    }
+    const OpenerStart opener = StartOpener(target, std::string());
+    if (opener.pid == 0)
+        return opener.code;
+    const pid_t pid = opener.pid;
+    const std::optional<int> status = WaitBriefly(pid);
+    if (!status) {
+        // Still busy: xdg-open without a desktop runs the handler itself. Accepted; the opener
+        // is reaped whenever it ends.
+        Release(pid);
+        return kInstanceAccepted;
+    }
+    return CodeForOpenerStatus(*status, target);
+}
+
+CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, const char* /*verb*/,
+                                                          const std::string& file,
+                                                          const std::string& parameters,
+                                                          const std::string& directory,
+                                                          int32_t /*show*/) {
+    const auto environment = [](const std::string& name) -> const char* {
+        return std::getenv(name.c_str());
+    };
+    const std::string target = ToAnsi(shellexec::ExpandEnvironment(file, environment));
+    const std::string folder = ToAnsi(shellexec::ExpandEnvironment(directory, environment));
+
+    if (!folder.empty()) {
+        struct stat info {};
+        if (stat(folder.c_str(), &info) != 0)
+            return {errno == EACCES ? kAccessDenied : kPathNotFound, 0};
+        if (!S_ISDIR(info.st_mode))
+            return {kPathNotFound, 0};
+    }
+    if (target.empty())
+        return {kFileNotFound, 0};
+
+    // The executable to start directly, if the target is one; else the target's path as seen
+    // from the working folder, for the opener's error codes.
+    std::string program;
+    std::string located = target;
+    if (!HasScheme(target)) {
+        if (target.find('/') == std::string::npos)
+            program = SearchPath(target);
+        if (program.empty()) {
+            located = target[0] == '/' || folder.empty() ? target : folder + "/" + target;
+            struct stat info {};
+            if (stat(located.c_str(), &info) != 0)
+                return {UnreachableCode(located, errno), 0};
+            if (IsExecutableFile(located))
+                program = std::filesystem::absolute(located).string();
+        }
+    }
+
+    if (!program.empty()) {
+        std::vector<std::string> argv = {target};
+        for (const std::string& word : shellexec::SplitParameters(parameters))
+            argv.push_back(ToAnsi(word));
+        pid_t pid = 0;
+        const int error = Spawn({program, argv, folder, false, false}, pid);
+        if (error != 0)
+            return {CodeForSpawnError(error), 0};
+        return {kInstanceAccepted, static_cast<int32_t>(pid)};
+    }
+
+    // A document, folder or address: the opener is the started process, kept while it runs
+    // (without a desktop it runs the handler and ends with it).
+    const OpenerStart opener = StartOpener(target, folder);
+    if (opener.pid == 0)
+        return {opener.code, 0};
+    const pid_t pid = opener.pid;
+    const std::optional<int> status = WaitBriefly(pid);
+    if (!status)
+        return {kInstanceAccepted, static_cast<int32_t>(pid)};
+    return {CodeForOpenerStatus(*status, located), 0};
+}
+
+bool CShellExecute::ProcessActive(int32_t& process) {
+    if (process <= 0)
+        return false;
+    int status = 0;
+    pid_t ended = 0;
+    do {
+        ended = waitpid(process, &status, WNOHANG);
+    } while (ended < 0 && errno == EINTR);
+    if (ended == 0)
+        return true;
+    // Ended and now reaped (or not ours to ask about): its number may soon belong to another.
+    process = 0;
+    return false;
+}
+
+void CShellExecute::ReleaseProcess(int32_t process) noexcept {
+    Release(process);
+}
+
+} // namespace vellumo
