@@ -1,0 +1,88 @@
+// Qt implementation of the UI service.
+#include "ui/qt/QtUi.h"
+
+#include "ui/qt/DiagnosticWindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace vellumo::ui {
+
+namespace {
+QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QMessageBox::Icon ToQt(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+QtUi::QtUi() = default;
+
+QtUi::~QtUi() {
+    if (overrideActive_)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void QtUi::MsgBox(std::string_view text, MsgIcon icon, std::string_view title) {
+    QMessageBox box(ToQt(icon), FromUtf8(title), FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                    QMessageBox::Ok);
+    // A modal box shows the normal arrow even while the hourglass is set.
+    box.exec();
+}
+
+void QtUi::SetMousePointer(int pointer) {
+    pointer_ = pointer;
+    if (pointer == kPointerHourglass && !overrideActive_) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        overrideActive_ = true;
+    } else if (pointer == kPointerDefault && overrideActive_) {
+        QGuiApplication::restoreOverrideCursor();
+        overrideActive_ = false;
+    }
+}
+
+bool QtUi::SetClipboardText(const std::string& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr)
+        return false;
+    clipboard->setText(FromUtf8(text), QClipboard::Clipboard);
+    return true;
+}
+
+ScreenFacts QtUi::Screen() const {
+    ScreenFacts facts;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return facts;
+    facts.bitsPerPixel = screen->depth();
+    facts.planes = 1;
+    facts.logicalDpiX = qRound(screen->logicalDotsPerInchX());
+    facts.logicalDpiY = qRound(screen->logicalDotsPerInchY());
+    const QRect area = screen->availableGeometry();
+    facts.workLeft = area.left();
+    facts.workTop = area.top();
+    facts.workRight = area.left() + area.width();
+    facts.workBottom = area.top() + area.height();
+    return facts;
+}
+
+void QtUi::ShowDiagnosticWindow() {
+    window_ = new DiagnosticWindow(); // deletes itself on close (WA_DeleteOnClose)
+    window_->show();
+    window_->activateWindow();
+    windowShown_ = true;
+}
+
+DiagnosticWindow* QtUi::Window() const { return window_.data(); }
+
+} // namespace vellumo::ui
