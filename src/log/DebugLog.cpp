@@ -1,0 +1,21 @@
+// The debug flag and the "log only in debug mode" helper every stage uses.
+#include "log/modDebug.h"
+
+#include "log/modLog.h"
+
+namespace vellumo::modDebug {
+
+bool gblnDebugMode = false;
+
+void ResetState() { gblnDebugMode = false; }
+
+} // namespace vellumo::modDebug
+
+namespace vellumo {
+
+void DebugLog(std::string_view message) {
+    if (modDebug::gblnDebugMode)
+        modLog::LogMsg(message);
+}
+
+} // namespace vellumo

@@ -1,0 +1,135 @@
+// The daily debug log file and the run's date stamp.
+#include "log/modLog.h"
+
+#include "BuildSettings.h"
+#include "diagnostic/modMain.h"
+#include "log/ReportError.h"
+#include "platform/CodePage.h"
+#include "platform/RuntimeError.h"
+#include "platform/Text.h"
+#include "ui/UiService.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+namespace vellumo::modLog {
+
+std::string gstrLogDate;
+std::string gstrLogFile;
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::tm SystemLocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return tm;
+}
+
+LocalClock& Clock() {
+    static LocalClock clock;
+    return clock;
+}
+
+std::tm LocalNow() {
+    return Clock() ? Clock()() : SystemLocalNow();
+}
+
+// Two digits, a leading "0" for a single one.
+std::string TwoDigits(int value) {
+    std::string text = std::to_string(value);
+    if (text.size() == 1)
+        text = "0" + text;
+    return text;
+}
+
+// The error the classic sequential-file open raises for a failed open.
+RuntimeError OpenError(int errnoValue) {
+    switch (errnoValue) {
+    case ENOENT:
+    case ENOTDIR:
+        return RuntimeError(err::kPathNotFound);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return RuntimeError(err::kPermissionDenied);
+    case ENOSPC:
+        return RuntimeError(err::kDiskFull);
+    default:
+        return RuntimeError(err::kPathFileAccessError);
+    }
+}
+
+RuntimeError WriteError() {
+    return RuntimeError(errno == ENOSPC ? err::kDiskFull : err::kDeviceIOError);
+}
+
+} // namespace
+
+void LogMsg(std::string_view message, std::string_view pstrLogPrefix) {
+    try {
+        const std::string trimmed = TrimSpaces(message);
+        if (gstrLogFile.empty()) {
+            // Without a log folder the name would be relative to whatever the current folder
+            // is; such a line is lost like one for a missing folder.
+            if (modMain::LogPath.empty())
+                throw RuntimeError(err::kPathNotFound);
+            if (gstrLogDate.empty())
+                gstrLogDate = GetSystemDate();
+            gstrLogFile = modMain::LogPath + std::string(pstrLogPrefix) + gstrLogDate + ".log";
+        }
+        // hh:mm:ss with hours 00 to 23; the time separator is a colon on this platform.
+        const std::tm now = LocalNow();
+        const std::string stamp =
+            TwoDigits(now.tm_hour) + ":" + TwoDigits(now.tm_min) + ":" + TwoDigits(now.tm_sec);
+        const std::string line = ToAnsi(stamp + "  " + trimmed) + std::string(kCrLf);
+
+        // Opened and closed for every line, so each line is on disk even if the run ends abruptly.
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(gstrLogFile.c_str(), "ab"));
+        if (!file)
+            throw OpenError(errno);
+        if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())
+            throw WriteError();
+        if (std::fclose(file.release()) != 0)
+            throw WriteError();
+    } catch (...) {
+        const RuntimeError e = CurrentRuntimeError();
+        ui::Ui().MsgBox("Error in Sub LogMsg, Err Num: " + std::to_string(e.Number()) +
+                            ", Err Desc: " + e.Description(),
+                        ui::MsgIcon::Exclamation, build::kAppTitle);
+    }
+}
+
+std::string GetSystemDate() {
+    try {
+        const std::tm today = LocalNow();
+        const std::string month = TwoDigits(today.tm_mon + 1);
+        const std::string day = TwoDigits(today.tm_mday);
+        std::string year = std::to_string(today.tm_year + 1900);
+        if (year.size() == 2)
+            year = "20" + year;
+        return year + month + day;
+    } catch (...) {
+        const RuntimeError e = CurrentRuntimeError();
+        ReportError(e.Number(), e.Description(), "modLog", "GetSystemDate", "");
+        return {};
+    }
+}
+
+void SetClockForTesting(LocalClock clock) {
+    Clock() = std::move(clock);
+}
+
+void ResetState() {
+    gstrLogDate.clear();
+    gstrLogFile.clear();
+    Clock() = nullptr;
+}
+
+} // namespace vellumo::modLog
