@@ -7,11 +7,10 @@
 #include "platform/NumberText.h"
 #include "platform/PathSeparator.h"
 #include "platform/RuntimeError.h"
+#include "platform/SystemProbes.h"
 #include "platform/modAPIFilesAndPaths.h"
 #include "platform/modFileA.h"
 
-#include <sqlite3.h>
-#include <unistd.h>
 
 #include <utility>
 
@@ -25,16 +24,6 @@ constexpr double kMinimumDataAccessVersion = 2.5;
 // The icon files the product's main program shows, in the order they are reported.
 constexpr const char* kIconFiles[] = {"kestroclr.bmp", "kestroclrsm.bmp"};
 constexpr const char* kIconFolder = "Icons";
-
-// The data-access layer on this platform is the SQLite library the program is linked with.
-std::string SystemDataAccessVersion() {
-    return sqlite3_libversion();
-}
-
-// The scripting runtime's counterpart on this platform is the POSIX shell.
-bool SystemScriptingRuntimePresent() {
-    return ::access("/bin/sh", X_OK) == 0;
-}
 
 std::function<std::string()>& DataAccessVersionProbe() {
     static std::function<std::string()> probe;
@@ -88,7 +77,7 @@ double GetMDACVersion() {
     double version = 0;
     try {
         versionText =
-            DataAccessVersionProbe() ? DataAccessVersionProbe()() : SystemDataAccessVersion();
+            DataAccessVersionProbe() ? DataAccessVersionProbe()() : probes::DataAccessVersionText();
         // "2.81.1117.0" reads as 2.81; a text without a leading number as 0.
         version = LeadingNumber(versionText);
     } catch (...) {
@@ -114,7 +103,7 @@ bool CheckMDAC() {
 bool IsScriptingRuntimePresent() {
     try {
         return ScriptingRuntimeProbe() ? ScriptingRuntimeProbe()()
-                                       : SystemScriptingRuntimePresent();
+                                       : probes::ScriptingRuntimeAvailable();
     } catch (...) {
         return false;
     }

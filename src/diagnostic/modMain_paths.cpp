@@ -4,6 +4,7 @@
 #include "log/ReportError.h"
 #include "platform/PathSeparator.h"
 #include "platform/RuntimeError.h"
+#include "platform/SystemProbes.h"
 #include "platform/modAPIFilesAndPaths.h"
 #include "platform/modFileA.h"
 #include "platform/modShellFolders.h"
@@ -91,16 +92,6 @@ void ChooseDataPath(int32_t& progress) {
     }
 }
 
-// The folder of the running executable (Linux: the target of /proc/self/exe), without trailing
-// separator; empty when unknown.
-std::string ExecutableFolder() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return {};
-    return exe.parent_path().string();
-}
-
 } // namespace
 
 std::string AddBackslash(const std::string& path) {
@@ -116,7 +107,7 @@ void SetProgramFolderForTesting(std::string folder) {
 std::string ProgramFolder() {
     if (!ProgramFolderOverride().empty())
         return ProgramFolderOverride();
-    return ExecutableFolder();
+    return probes::ExecutableFolder();
 }
 
 void InitializePaths() {
