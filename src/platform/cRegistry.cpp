@@ -1,0 +1,288 @@
+// The registry object over the registry functions. Portable: the same steps run over advapi32
+// on Windows and over the store on Linux.
+#include "platform/cRegistry.h"
+
+#include "platform/CodePage.h"
+#include "platform/RegistryApi.h"
+#include "platform/RuntimeError.h"
+#include "platform/Text.h"
+
+namespace vellumo {
+namespace {
+
+// What CreateKey and Value (Let) ask for: query, set, create, enumerate, notify, link.
+constexpr uint32_t kWriteAccess = regapi::KEY_ALL_ACCESS_0x3F;
+constexpr uint32_t kDwordSize = 4;
+// The buffer RegEnumKeyA gets for a subkey's name.
+constexpr uint32_t kSectionNameBuffer = 255;
+
+std::string Source() {
+    return regapi::ExecutableName() + ".cRegistry";
+}
+
+[[noreturn]] void Raise(int32_t number, const std::string& description) {
+    throw RuntimeError(number, description, Source());
+}
+
+// Closes the key it holds when it goes, so every way out of a member closes its key.
+class OpenedKey {
+public:
+    OpenedKey() = default;
+    ~OpenedKey() { Close(); }
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+    regapi::RegKey& Handle() { return key_; }
+    void Close() {
+        if (key_ != 0)
+            regapi::CloseKey(key_);
+        key_ = 0;
+    }
+
+private:
+    regapi::RegKey key_ = 0;
+};
+
+// A text holding "%", then at least one character, then another "%" names an environment
+// variable and is stored for expansion.
+bool HoldsVariableReference(const std::string& text) {
+    const auto first = text.find('%');
+    if (first == std::string::npos || first + 1 >= text.size())
+        return false;
+    const auto lead = static_cast<unsigned char>(text[first + 1]);
+    const size_t charBytes = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return text.find('%', first + 1 + charBytes) != std::string::npos;
+}
+
+int32_t FromLittleEndian(const uint8_t (&bytes)[kDwordSize]) {
+    return static_cast<int32_t>(
+        static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+        static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+} // namespace
+
+bool cRegistry::KeyExists() const {
+    OpenedKey key;
+    return regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE,
+                           key.Handle()) == regapi::kSuccess;
+}
+
+bool cRegistry::CreateKey() {
+    OpenedKey key;
+    if (regapi::CreateKey(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess, key.Handle()) !=
+        regapi::kSuccess)
+        Raise(kErrRegistry, "Failed to create registry Key: '" + m_sSectionKey);
+    return true;
+}
+
+bool cRegistry::DeleteKey() {
+    if (regapi::DeleteKey(m_hClassKey, ToAnsi(m_sSectionKey)) != regapi::kSuccess)
+        Raise(kErrRegistry, "Failed to delete registry Key: '" + std::to_string(m_hClassKey) +
+                                "',Section: '" + m_sSectionKey);
+    return true;
+}
+
+bool cRegistry::DeleteValue() {
+    OpenedKey key;
+    const std::string place =
+        "Key: '" + std::to_string(m_hClassKey) + "',Section: '" + m_sSectionKey;
+    if (regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess, key.Handle()) !=
+        regapi::kSuccess)
+        Raise(kErrRegistry, "Failed to open key '" + std::to_string(m_hClassKey) + "',Section: '" +
+                                m_sSectionKey + "' for delete access");
+    if (regapi::DeleteValue(key.Handle(), ToAnsi(m_sValueKey)) != regapi::kSuccess) {
+        key.Close();
+        Raise(kErrRegistry, "Failed to delete registry " + place + "',Key: '" + m_sValueKey);
+    }
+    return true;
+}
+
+Variant cRegistry::Value() {
+    OpenedKey key;
+    regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE, key.Handle());
+    const std::string name = ToAnsi(m_sValueKey);
+    // A query with no room learns the type and the size.
+    uint32_t type = 0;
+    uint32_t size = 0;
+    uint8_t noRoom = 0;
+    const long status = regapi::QueryValue(key.Handle(), name, &type, &noRoom, &size);
+    if (status != regapi::kSuccess && status != regapi::kMoreData)
+        return m_vDefault;
+    m_eValueType = static_cast<int32_t>(type);
+
+    // The stored bytes of a text. A text written with its terminating NUL loses that NUL here;
+    // one written without it (as SaveRegString writes) keeps its last character.
+    const auto readText = [&]() -> std::string {
+        if (size == 0)
+            return {};
+        std::string buffer(size, '\0');
+        uint32_t read = size;
+        regapi::QueryValue(key.Handle(), name, &type, reinterpret_cast<uint8_t*>(buffer.data()),
+                           &read);
+        if (buffer.back() == '\0')
+            buffer.pop_back();
+        return buffer;
+    };
+
+    switch (static_cast<int32_t>(type)) {
+    case REG_SZ:
+    case REG_MULTI_SZ:
+        return FromAnsi(readText());
+    case REG_EXPAND_SZ: {
+        const std::string text = readText();
+        const uint32_t needed = regapi::ExpandEnvironmentStrings(text, nullptr, 0);
+        std::string expanded(needed, '\0');
+        regapi::ExpandEnvironmentStrings(text, expanded.data(), needed);
+        return FromAnsi(CutAtNul(expanded));
+    }
+    case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN: {
+        uint8_t bytes[kDwordSize] = {};
+        uint32_t read = kDwordSize;
+        regapi::QueryValue(key.Handle(), name, &type, bytes, &read);
+        if (static_cast<int32_t>(type) == REG_DWORD_BIG_ENDIAN) {
+            std::swap(bytes[0], bytes[3]);
+            std::swap(bytes[1], bytes[2]);
+        }
+        return FromLittleEndian(bytes);
+    }
+    default: {
+        // Indexed 0 to size: one element more than the stored data, the last one left 0.
+        ByteArray bytes(static_cast<size_t>(size) + 1, 0);
+        uint32_t read = size;
+        regapi::QueryValue(key.Handle(), name, &type, bytes.data(), &read);
+        return bytes;
+    }
+    }
+}
+
+void cRegistry::SetValue(const Variant& vValue) {
+    const std::string description =
+        "Failed to set registry value Key: '" + std::to_string(m_hClassKey) + "',Section: '" +
+        m_sSectionKey + "',Key: '" + m_sValueKey + "' to value: '" + VariantToText(vValue) + "'";
+    OpenedKey key;
+    if (regapi::CreateKey(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess, key.Handle()) !=
+        regapi::kSuccess)
+        Raise(kErrRegistry, description);
+    const std::string name = ToAnsi(m_sValueKey);
+    // Status of an unsupported ValueType: the classic "Type mismatch".
+    constexpr long kUnsupportedType = 13;
+    long status = kUnsupportedType;
+    switch (m_eValueType) {
+    case REG_SZ:
+    case REG_EXPAND_SZ: {
+        const std::string text = VariantToText(vValue);
+        const auto type =
+            static_cast<uint32_t>(HoldsVariableReference(text) ? REG_EXPAND_SZ : REG_SZ);
+        const std::string data = ToAnsi(text);
+        // With its terminating NUL: length + 1 bytes.
+        status = regapi::SetValue(key.Handle(), name, type,
+                                  reinterpret_cast<const uint8_t*>(data.c_str()),
+                                  static_cast<uint32_t>(data.size() + 1));
+        break;
+    }
+    case REG_BINARY: {
+        const auto* bytes = std::get_if<ByteArray>(&vValue);
+        if (bytes == nullptr) {
+            key.Close();
+            Raise(kErrRegistry, ClassicDescription(kErrRegistry));
+        }
+        // Every element of the array is written; arrays that Value (Get) returns end with one
+        // extra 0 that a caller writing them back drops itself.
+        status = regapi::SetValue(key.Handle(), name, REG_BINARY, bytes->data(),
+                                  static_cast<uint32_t>(bytes->size()));
+        break;
+    }
+    case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN: {
+        if (!IsInteger(vValue)) {
+            status = regapi::kSuccess; // a value of another kind is not written and not an error
+            break;
+        }
+        const auto value = static_cast<uint32_t>(VariantToLong(vValue));
+        // Least significant byte first, also for REG_DWORD_BIG_ENDIAN: no reversal on writing.
+        const uint8_t data[kDwordSize] = {
+            static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+        status = regapi::SetValue(key.Handle(), name, REG_DWORD, data, kDwordSize);
+        break;
+    }
+    default:
+        break;
+    }
+    if (status != regapi::kSuccess) {
+        key.Close();
+        Raise(kErrSetValue, description);
+    }
+}
+
+bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, int32_t& iKeyCount) {
+    sKeyNames.clear();
+    iKeyCount = 0;
+    OpenedKey key;
+    if (regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE,
+                        key.Handle()) != regapi::kSuccess)
+        return true;
+    uint32_t longest = 0;
+    if (regapi::QueryInfoKey(key.Handle(), nullptr, nullptr, &longest) != regapi::kSuccess)
+        return true;
+    for (uint32_t index = 0;; ++index) {
+        std::string name;
+        uint32_t length = longest + 1;
+        if (regapi::EnumValue(key.Handle(), index, name, length) != regapi::kSuccess)
+            break;
+        ++iKeyCount;
+        if (sKeyNames.empty())
+            sKeyNames.emplace_back(); // element 0 is unused
+        sKeyNames.push_back(FromAnsi(name.substr(0, length)));
+    }
+    return true;
+}
+
+bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, int32_t& iSectCount) {
+    sSect.clear();
+    iSectCount = 0;
+    OpenedKey key;
+    try {
+        long status = regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey),
+                                      regapi::KEY_ENUMERATE_SUB_KEYS, key.Handle());
+        for (uint32_t index = 0; status == regapi::kSuccess; ++index) {
+            std::string name;
+            status = regapi::EnumKey(key.Handle(), index, name, kSectionNameBuffer);
+            if (status == regapi::kSuccess) {
+                ++iSectCount;
+                if (sSect.empty())
+                    sSect.emplace_back(); // element 0 is unused
+                sSect.push_back(FromAnsi(CutAtNul(name)));
+            }
+        }
+    } catch (...) {
+        const RuntimeError failure = CurrentRuntimeError();
+        key.Close();
+        Raise(kErrEnumerate, failure.Description());
+    }
+    return true;
+}
+
+void cRegistry::CreateEXEAssociation(const std::string& sExePath, const std::string& sClassName,
+                                     const std::string& sClassDescription,
+                                     const std::string& sAssociation, int32_t lDefaultIconIndex) {
+    // The command line that opens a document: the program and the document's path in quotes.
+    const std::string command = sExePath + " \"%1\"";
+    m_hClassKey = HKEY_CLASSES_ROOT;
+    m_sValueKey.clear();
+    m_sSectionKey = "." + sAssociation;
+    SetValue(sClassName);
+    m_sSectionKey = "." + sAssociation + "\\shell\\open\\command";
+    SetValue(command);
+    m_sSectionKey = sClassName;
+    SetValue(sClassDescription);
+    m_sSectionKey = sClassName + "\\shell\\open\\command";
+    SetValue(command);
+    if (lDefaultIconIndex >= 0) {
+        m_sSectionKey = sClassName + "\\DefaultIcon";
+        SetValue(sExePath + "," + std::to_string(lDefaultIconIndex));
+    }
+}
+
+} // namespace vellumo

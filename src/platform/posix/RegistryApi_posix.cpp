@@ -1,0 +1,472 @@
+// The registry functions on Linux: key handles and the Win32 call semantics over the SQLite
+// registry store (see RegistryStore.h for the connection and the tables).
+#include "platform/RegistryApi.h"
+
+#include "platform/Text.h"
+#include "platform/posix/RegistryStore.h"
+
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vellumo::regapi {
+namespace {
+
+using detail::OpenMode;
+using detail::Query;
+using detail::Store;
+using detail::Transaction;
+
+// The predefined roots the store holds. HKEY_PERFORMANCE_DATA (0x80000004) and the old
+// HKEY_DYN_DATA (0x80000006) have no keys of their own and are not handles here.
+constexpr int64_t kClassesRoot = -2147483647LL - 1;  // 0x80000000
+constexpr int64_t kCurrentUser = kClassesRoot + 1;   // 0x80000001
+constexpr int64_t kLocalMachine = kClassesRoot + 2;  // 0x80000002
+constexpr int64_t kUsers = kClassesRoot + 3;         // 0x80000003
+constexpr int64_t kCurrentConfig = kClassesRoot + 5; // 0x80000005
+constexpr int64_t kTwoTo32 = 0x100000000LL;
+
+constexpr uint32_t kGenericRead = 0x80000000u;
+constexpr uint32_t kGenericWrite = 0x40000000u;
+constexpr uint32_t kGenericAll = 0x10000000u;
+
+struct Handle {
+    int64_t keyId = 0;       // a key's row id, or the root's predefined value
+    uint32_t access = 0;     // the rights the handle was opened with
+    uint64_t generation = 0; // the store connection the key id belongs to
+};
+
+struct Handles {
+    std::unordered_map<RegKey, Handle> open;
+    // Handles count up from here; they never meet the predefined roots, which are negative.
+    RegKey next = 1;
+};
+
+Handles& OpenHandles() {
+    static Handles handles;
+    return handles;
+}
+
+// A root's predefined value as signed 32-bit, whether it came sign-extended or as unsigned.
+bool IsRoot(RegKey key, int64_t& root) {
+    int64_t value = key;
+    if (value >= -kClassesRoot && value < kTwoTo32)
+        value -= kTwoTo32;
+    switch (value) {
+    case kClassesRoot:
+    case kCurrentUser:
+    case kLocalMachine:
+    case kUsers:
+    case kCurrentConfig:
+        root = value;
+        return true;
+    default:
+        return false;
+    }
+}
+
+uint32_t EffectiveAccess(uint32_t access) {
+    if ((access & (MAXIMUM_ALLOWED | kGenericAll)) != 0)
+        return KEY_ALL_ACCESS;
+    if ((access & kGenericRead) != 0)
+        access |= KEY_READ;
+    if ((access & kGenericWrite) != 0)
+        access |= KEY_WRITE;
+    return access;
+}
+
+// Names are C strings at this boundary.
+std::string_view CName(const std::string& name) {
+    const auto nul = name.find('\0');
+    return nul == std::string::npos ? std::string_view(name)
+                                    : std::string_view(name).substr(0, nul);
+}
+
+// The form names compare in: upper case, as the Windows registry compares.
+std::string Fold(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return folded;
+}
+
+bool IsTextType(uint32_t type) {
+    return type == 1 || type == 2 || type == 7;
+} // SZ, EXPAND_SZ, MULTI_SZ
+
+// Splits a key path into its levels. Trailing separators are ignored.
+long SplitPath(const std::string& subKey, std::vector<std::string>& levels) {
+    levels.clear();
+    std::string_view path = CName(subKey);
+    if (!path.empty() && path.front() == '\\')
+        return kBadPathname;
+    while (!path.empty() && path.back() == '\\')
+        path.remove_suffix(1);
+    while (!path.empty()) {
+        const auto sep = path.find('\\');
+        const std::string_view level = path.substr(0, sep);
+        if (level.empty())
+            return kBadPathname;
+        if (CharLength(level) > kMaxKeyNameLength)
+            return kInvalidParameter;
+        levels.emplace_back(level);
+        path = sep == std::string_view::npos ? std::string_view() : path.substr(sep + 1);
+    }
+    return kSuccess;
+}
+
+// Where a call works: the key's id and the rights of the handle it came through.
+struct Target {
+    int64_t keyId = 0;
+    uint32_t access = 0;
+    bool root = false;
+    bool storeAbsent = false; // no store yet: the key is a root and holds nothing
+};
+
+long KeyIsLive(Store& store, int64_t keyId) {
+    if (keyId < 0)
+        return kSuccess;
+    Query q(store, "SELECT 1 FROM keys WHERE id = ?1");
+    const int rc = q.Bind(1, keyId).Step();
+    if (rc == SQLITE_ROW)
+        return kSuccess;
+    return rc == SQLITE_DONE ? kKeyDeleted : store.Fail(rc);
+}
+
+// Brings up the store (in `mode`) and finds the key behind a root or handle, checking that the
+// handle carries the rights `need`.
+long Locate(RegKey key, uint32_t need, OpenMode mode, Target& target) {
+    Store& store = Store::Instance();
+    const long status = store.Acquire(mode);
+    if (status != kSuccess && status != kFileNotFound)
+        return status;
+    target.storeAbsent = status == kFileNotFound;
+    int64_t root = 0;
+    if (IsRoot(key, root)) {
+        target.keyId = root;
+        target.access = KEY_ALL_ACCESS;
+        target.root = true;
+        return kSuccess;
+    }
+    auto& open = OpenHandles().open;
+    const auto it = open.find(key);
+    if (it == open.end())
+        return kInvalidHandle;
+    const Handle& handle = it->second;
+    if ((handle.access & need) != need)
+        return kAccessDenied;
+    target.keyId = handle.keyId;
+    target.access = handle.access;
+    if (handle.keyId < 0)
+        return kSuccess;
+    if (target.storeAbsent || handle.generation != store.Generation())
+        return kInvalidHandle;
+    return KeyIsLive(store, handle.keyId);
+}
+
+// Follows the levels down from `keyId`; kFileNotFound when one is missing.
+long Walk(Store& store, const std::vector<std::string>& levels, int64_t& keyId) {
+    for (const auto& level : levels) {
+        Query q(store, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
+        const int rc = q.Bind(1, keyId).Bind(2, Fold(level)).Step();
+        if (rc == SQLITE_DONE)
+            return kFileNotFound;
+        if (rc != SQLITE_ROW)
+            return store.Fail(rc);
+        keyId = q.Int(0);
+    }
+    return kSuccess;
+}
+
+RegKey NewHandle(int64_t keyId, uint32_t access) {
+    Handles& handles = OpenHandles();
+    const RegKey handle = handles.next++;
+    handles.open[handle] = Handle{keyId, EffectiveAccess(access), Store::Instance().Generation()};
+    return handle;
+}
+
+} // namespace
+
+long OpenKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    result = 0;
+    std::vector<std::string> levels;
+    if (const long s = SplitPath(subKey, levels); s != kSuccess)
+        return s;
+    Target target;
+    if (const long s = Locate(root, 0, OpenMode::Existing, target); s != kSuccess)
+        return s;
+    int64_t keyId = target.keyId;
+    if (!levels.empty()) {
+        if (target.storeAbsent)
+            return kFileNotFound;
+        if (const long s = Walk(Store::Instance(), levels, keyId); s != kSuccess)
+            return s;
+    }
+    result = NewHandle(keyId, access);
+    return kSuccess;
+}
+
+long CreateKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    result = 0;
+    std::vector<std::string> levels;
+    if (const long s = SplitPath(subKey, levels); s != kSuccess)
+        return s;
+    Target target;
+    if (const long s = Locate(root, 0, OpenMode::Create, target); s != kSuccess)
+        return s;
+    Store& store = Store::Instance();
+    int64_t keyId = target.keyId;
+    if (!levels.empty()) {
+        Transaction transaction(store);
+        if (const long s = transaction.Begin(); s != kSuccess)
+            return s;
+        if (const long s = KeyIsLive(store, keyId); s != kSuccess)
+            return s;
+        for (const auto& level : levels) {
+            const std::string folded = Fold(level);
+            Query find(store, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
+            int rc = find.Bind(1, keyId).Bind(2, folded).Step();
+            if (rc == SQLITE_ROW) {
+                keyId = find.Int(0);
+                continue;
+            }
+            if (rc != SQLITE_DONE)
+                return store.Fail(rc);
+            // Creating below a handle needs the right to create subkeys; opening does not.
+            if (keyId == target.keyId && (target.access & KEY_CREATE_SUB_KEY) == 0)
+                return kAccessDenied;
+            Query insert(store, "INSERT INTO keys(parent, name, fold) VALUES(?1, ?2, ?3)");
+            rc = insert.Bind(1, keyId).Bind(2, level).Bind(3, folded).Step();
+            if (rc != SQLITE_DONE)
+                return store.Fail(rc);
+            keyId = sqlite3_last_insert_rowid(store.Db());
+        }
+        if (const long s = transaction.Commit(); s != kSuccess)
+            return s;
+    }
+    result = NewHandle(keyId, access);
+    return kSuccess;
+}
+
+long CloseKey(RegKey key) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    int64_t root = 0;
+    if (IsRoot(key, root))
+        return kSuccess;
+    return OpenHandles().open.erase(key) == 1 ? kSuccess : kInvalidHandle;
+}
+
+long QueryValue(RegKey key, const std::string& name, uint32_t* type, uint8_t* data,
+                uint32_t* size) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    if (data != nullptr && size == nullptr)
+        return kInvalidParameter;
+    Target target;
+    if (const long s = Locate(key, KEY_QUERY_VALUE, OpenMode::Existing, target); s != kSuccess)
+        return s;
+    if (target.storeAbsent)
+        return kFileNotFound;
+    Store& store = Store::Instance();
+    Query q(store, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
+    const int rc = q.Bind(1, target.keyId).Bind(2, Fold(CName(name))).Step();
+    if (rc == SQLITE_DONE)
+        return kFileNotFound;
+    if (rc != SQLITE_ROW)
+        return store.Fail(rc);
+    const auto storedType = static_cast<uint32_t>(q.Int(0));
+    const std::string_view stored = q.Blob(1);
+    const auto storedSize = static_cast<uint32_t>(stored.size());
+    if (type != nullptr)
+        *type = storedType;
+    if (data != nullptr) {
+        if (storedSize > *size) {
+            *size = storedSize;
+            return kMoreData;
+        }
+        if (storedSize > 0)
+            std::memcpy(data, stored.data(), storedSize);
+        // The ANSI call terminates a text stored without its NUL when the buffer has room.
+        if (IsTextType(storedType) && storedSize > 0 && storedSize < *size &&
+            data[storedSize - 1] != 0)
+            data[storedSize] = 0;
+    }
+    if (size != nullptr)
+        *size = storedSize;
+    return kSuccess;
+}
+
+long SetValue(RegKey key, const std::string& name, uint32_t type, const uint8_t* data,
+              uint32_t size) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    if (data == nullptr && size > 0)
+        return kInvalidParameter;
+    Target target;
+    if (const long s = Locate(key, KEY_SET_VALUE, OpenMode::Create, target); s != kSuccess)
+        return s;
+    Store& store = Store::Instance();
+    Transaction transaction(store);
+    if (const long s = transaction.Begin(); s != kSuccess)
+        return s;
+    if (const long s = KeyIsLive(store, target.keyId); s != kSuccess)
+        return s;
+    const std::string_view valueName = CName(name);
+    Query q(store,
+            "INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+            "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    const int rc = q.Bind(1, target.keyId)
+                       .Bind(2, valueName)
+                       .Bind(3, Fold(valueName))
+                       .Bind(4, static_cast<int64_t>(type))
+                       .BindBlob(5, data, size)
+                       .Step();
+    if (rc != SQLITE_DONE)
+        return store.Fail(rc);
+    return transaction.Commit();
+}
+
+long DeleteKey(RegKey root, const std::string& subKey) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    std::vector<std::string> levels;
+    if (const long s = SplitPath(subKey, levels); s != kSuccess)
+        return s;
+    Target target;
+    if (const long s = Locate(root, 0, OpenMode::Existing, target); s != kSuccess)
+        return s;
+    if (levels.empty() && target.keyId < 0)
+        return kAccessDenied; // a predefined root cannot be deleted
+    if (target.storeAbsent)
+        return kFileNotFound;
+    Store& store = Store::Instance();
+    Transaction transaction(store);
+    if (const long s = transaction.Begin(); s != kSuccess)
+        return s;
+    int64_t keyId = target.keyId;
+    if (const long s = Walk(store, levels, keyId); s != kSuccess)
+        return s;
+    Query children(store, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1");
+    int rc = children.Bind(1, keyId).Step();
+    if (rc == SQLITE_ROW)
+        return kAccessDenied;
+    if (rc != SQLITE_DONE)
+        return store.Fail(rc);
+    Query values(store, "DELETE FROM vals WHERE key = ?1");
+    if (rc = values.Bind(1, keyId).Step(); rc != SQLITE_DONE)
+        return store.Fail(rc);
+    Query self(store, "DELETE FROM keys WHERE id = ?1");
+    if (rc = self.Bind(1, keyId).Step(); rc != SQLITE_DONE)
+        return store.Fail(rc);
+    return transaction.Commit();
+}
+
+long DeleteValue(RegKey key, const std::string& name) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    Target target;
+    if (const long s = Locate(key, KEY_SET_VALUE, OpenMode::Existing, target); s != kSuccess)
+        return s;
+    if (target.storeAbsent)
+        return kFileNotFound;
+    Store& store = Store::Instance();
+    Transaction transaction(store);
+    if (const long s = transaction.Begin(); s != kSuccess)
+        return s;
+    Query q(store, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
+    const int rc = q.Bind(1, target.keyId).Bind(2, Fold(CName(name))).Step();
+    if (rc != SQLITE_DONE)
+        return store.Fail(rc);
+    if (sqlite3_changes(store.Db()) == 0)
+        return kFileNotFound;
+    return transaction.Commit();
+}
+
+long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& nameLength) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    Target target;
+    if (const long s = Locate(key, KEY_QUERY_VALUE, OpenMode::Existing, target); s != kSuccess)
+        return s;
+    if (target.storeAbsent)
+        return kNoMoreItems;
+    Store& store = Store::Instance();
+    Query q(store, "SELECT name FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2");
+    const int rc = q.Bind(1, target.keyId).Bind(2, static_cast<int64_t>(index)).Step();
+    if (rc == SQLITE_DONE)
+        return kNoMoreItems;
+    if (rc != SQLITE_ROW)
+        return store.Fail(rc);
+    std::string found = q.Text(0);
+    if (found.size() + 1 > nameLength)
+        return kMoreData;
+    nameLength = static_cast<uint32_t>(found.size());
+    name = std::move(found);
+    return kSuccess;
+}
+
+long EnumKey(RegKey key, uint32_t index, std::string& name, uint32_t bufferLength) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    Target target;
+    if (const long s = Locate(key, KEY_ENUMERATE_SUB_KEYS, OpenMode::Existing, target);
+        s != kSuccess)
+        return s;
+    if (target.storeAbsent)
+        return kNoMoreItems;
+    Store& store = Store::Instance();
+    Query q(store, "SELECT name FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2");
+    const int rc = q.Bind(1, target.keyId).Bind(2, static_cast<int64_t>(index)).Step();
+    if (rc == SQLITE_DONE)
+        return kNoMoreItems;
+    if (rc != SQLITE_ROW)
+        return store.Fail(rc);
+    std::string found = q.Text(0);
+    if (found.size() + 1 > bufferLength)
+        return kMoreData;
+    name = std::move(found);
+    return kSuccess;
+}
+
+long QueryInfoKey(RegKey key, uint32_t* subKeyCount, uint32_t* valueCount,
+                  uint32_t* maxValueNameLength) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    Target target;
+    if (const long s = Locate(key, KEY_QUERY_VALUE, OpenMode::Existing, target); s != kSuccess)
+        return s;
+    uint32_t keys = 0;
+    uint32_t values = 0;
+    uint32_t longest = 0;
+    if (!target.storeAbsent) {
+        Store& store = Store::Instance();
+        Query k(store, "SELECT count(*) FROM keys WHERE parent = ?1");
+        int rc = k.Bind(1, target.keyId).Step();
+        if (rc != SQLITE_ROW)
+            return store.Fail(rc);
+        keys = static_cast<uint32_t>(k.Int(0));
+        Query v(store, "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0) FROM vals "
+                       "WHERE key = ?1");
+        rc = v.Bind(1, target.keyId).Step();
+        if (rc != SQLITE_ROW)
+            return store.Fail(rc);
+        values = static_cast<uint32_t>(v.Int(0));
+        longest = static_cast<uint32_t>(v.Int(1));
+    }
+    if (subKeyCount != nullptr)
+        *subKeyCount = keys;
+    if (valueCount != nullptr)
+        *valueCount = values;
+    if (maxValueNameLength != nullptr)
+        *maxValueNameLength = longest;
+    return kSuccess;
+}
+
+std::string StoreProblem() {
+    std::lock_guard lock(Store::Instance().Mutex());
+    return Store::Instance().Problem();
+}
+
+std::string StorePath() {
+    return Store::ResolvePath();
+}
+
+} // namespace vellumo::regapi

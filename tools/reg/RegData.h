@@ -1,0 +1,24 @@
+// Value types and data in the reg tool's text forms: type names, "/d" data to stored bytes,
+// stored bytes to the text that "query" prints.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vellumo::regtool {
+
+// The type's name ("REG_SZ"), or "0x" and its number in hex for a type without one.
+[[nodiscard]] std::string TypeName(uint32_t type);
+// The type named (case-insensitive, as "add /t" takes it); nullopt for an unsupported name.
+[[nodiscard]] std::optional<uint32_t> TypeFromName(std::string_view name);
+// The bytes to store for "/d" data of a type; nullopt when the data does not suit the type
+// (a number that is not one, a hex string with other characters).
+[[nodiscard]] std::optional<std::string> DataFromText(uint32_t type,
+                                                      const std::optional<std::string>& text);
+// The data as "query" prints it: texts up to their NUL, DWORDs as 0x hex, multi-strings with
+// "\0" between items, everything else as hex bytes.
+[[nodiscard]] std::string DataToText(uint32_t type, std::string_view data);
+
+} // namespace vellumo::regtool
