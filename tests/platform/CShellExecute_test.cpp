@@ -3,6 +3,9 @@
 // words and folder, and StillExecuting with the reaping of every started process.
 #include "platform/CShellExecute.h"
 
+#include "BuildSettings.h"
+#include "diagnostic/frmMain.h"
+
 #include "support/TestEnvironment.h"
 
 #include <chrono>
@@ -153,6 +156,23 @@ TEST_F(ShellExecuteTest, SendEmailHandsTheMailtoAddressToTheMailHandler) {
     EXPECT_EQ(shell.LaunchEmail(kNoWindow, "", CShellExecute::kShowDefault), -1);
     EXPECT_EQ(ReadFile(record), "mailto:");
     EXPECT_TRUE(ui_.boxes.empty());
+}
+
+TEST_F(ShellExecuteTest, SendEmailButtonHandsTheSupportAddressToTheMailHandler) {
+    const fs::path record = Home() / "mail-argument.txt";
+    RegisterHandler("x-scheme-handler/mailto", record);
+    frmMain form;
+    form.cmdEmail_Click();
+    EXPECT_EQ(ReadFile(record), std::string("mailto:") + build::kSupportEmail);
+    EXPECT_TRUE(ui_.boxes.empty());
+}
+
+TEST_F(ShellExecuteTest, SendEmailButtonWithoutAMailHandlerShowsTheShellsCode) {
+    frmMain form;
+    form.cmdEmail_Click();
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text, "Error on LaunchEmail: 31");
+    EXPECT_EQ(ui_.boxes[0].title, build::kAppTitle);
 }
 
 TEST_F(ShellExecuteTest, WithoutAMailHandlerLaunchEmailReturnsNoAssociation) {
