@@ -1,0 +1,35 @@
+// The field reader of the key-comma-value files ("options.ini", "auxiliary.ini", "mru.ini"): the
+// classic sequential-input rules, kept apart from file handling so any byte stream can drive it.
+#pragma once
+
+#include <streambuf>
+#include <string>
+
+namespace vellumo::settings {
+
+// Reads fields from a byte stream the way the classic sequential "Input #" statement does:
+// - a field ends at a comma or at a line end (CR LF, a lone CR or a lone LF), which is consumed;
+// - leading spaces are skipped; an unquoted field loses its trailing spaces;
+// - a field that starts with a double quote runs to the closing quote (commas and line ends
+//   included); whatever follows the closing quote up to the next delimiter is dropped; a quote
+//   that is never closed runs to the end of the data;
+// - a blank line yields one empty field.
+// Fields are returned as the raw bytes of the file (code page); the caller converts them.
+// Memory is bounded by the longest single field; the stream is read once, front to back.
+class OptionFieldReader {
+public:
+    explicit OptionFieldReader(std::streambuf& input) : in_(input) {}
+
+    // True when no byte is left (the classic EOF test).
+    [[nodiscard]] bool AtEnd() const;
+    // The next field. Throws RuntimeError 62 (Input past end of file) when no byte is left.
+    [[nodiscard]] std::string ReadField();
+
+private:
+    // Consumes one delimiter at the current position, if there is one.
+    void SkipDelimiter();
+
+    std::streambuf& in_;
+};
+
+} // namespace vellumo::settings

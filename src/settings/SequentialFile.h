@@ -1,0 +1,51 @@
+// The sequential text files of the settings store: opening for input or output with the classic
+// run-time error numbers, and writing a whole text in the code page.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+namespace vellumo::settings {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A file opened for input, read through a buffer. Opening throws RuntimeError: 53 (File not
+// found) for a missing file, 76 (Path not found) for a missing folder, 75 (Path/File access
+// error) when access is refused, 52 (Bad file name or number) for an invalid name. A read
+// failure part way (a folder given as the file, a device error) throws 57 (Device I/O error).
+class InputFile : public std::streambuf {
+public:
+    explicit InputFile(const std::string& path);
+    // Closes the file; nothing happens when it is already closed.
+    void Close() { file_.reset(); }
+
+protected:
+    int_type underflow() override;
+
+private:
+    static constexpr size_t kBufferSize = 64 * 1024;
+    FilePtr file_;
+    std::unique_ptr<char[]> buffer_;
+};
+
+// A file opened for output: created, or emptied when it exists. Open throws RuntimeError 76 for
+// a missing folder, 75 when access is refused (a read-only folder or file, a folder of that
+// name), 52 for an invalid name, 61 (Disk full); Write and Close throw 61 or 57.
+class OutputFile {
+public:
+    void Open(const std::string& path);
+    // Writes the bytes as they are (callers convert to the code page first).
+    void Write(std::string_view bytes);
+    void Close();
+
+private:
+    FilePtr file_;
+};
+
+} // namespace vellumo::settings
