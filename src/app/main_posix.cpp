@@ -1,6 +1,8 @@
 // Entry point on Linux: the Qt window when a display exists, else the headless run that writes
 // the report to standard output (exit 0 when the window would have been shown, 1 otherwise).
 #include "diagnostic/modMain.h"
+#include "library/DialogBackend.h"
+#include "library/qt/QtDialogBackend.h"
 #include "ui/HeadlessUi.h"
 #include "ui/qt/QtUi.h"
 
@@ -43,6 +45,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     vellumo::ui::QtUi ui;
     vellumo::ui::ScopedUi scoped(ui);
+    // The common-dialog wrappers show Qt's dialogs in this build.
+    vellumo::QtDialogBackend dialogs;
+    vellumo::ScopedDialogBackend scopedDialogs(dialogs);
     vellumo::modMain::Main();
     if (!ui.WindowShown())
         return 0; // the run ended before the window, as the product does
