@@ -86,4 +86,4 @@ BENCHMARK(BM_HeadlessRunLater)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-BENCHMARK_MAIN();
+

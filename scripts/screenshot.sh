@@ -8,6 +8,7 @@ home="$(mktemp -d)"
 trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$home"' EXIT
 mkdir -p "$home/.config" "$home/.local/share" "$home/Documents" "$home/app"
 cp "$program" "$home/app/VellumoDiagnostic"
+cp "$(dirname "$program")/libvellumo-gui.so" "$home/app/"
 display=":$((100 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
 xvfb_pid=$!

@@ -81,7 +81,10 @@ protected:
             std::this_thread::sleep_for(50ms);
         appDir_ = Home() / "app";
         test::fs::create_directories(appDir_);
-        test::fs::copy_file(test::BuiltProgram("VellumoDiagnostic"), appDir_ / "VellumoDiagnostic");
+        // The program loads its window module from its own folder.
+        const path built = test::BuiltProgram("VellumoDiagnostic");
+        test::fs::copy_file(built, appDir_ / "VellumoDiagnostic");
+        test::fs::copy_file(built.parent_path() / "libvellumo-gui.so", appDir_ / "libvellumo-gui.so");
     }
 
     test::ProcessResult X(const std::vector<std::string>& argv) {
@@ -142,6 +145,29 @@ TEST_F(WindowX11Test, WindowIsFoundCopiesTheReportAndExits) {
     X({"xdotool", "mousemove", "--window", window, px(5670 + 2235 / 2, width, 8130), copyY, "click",
        "1"});
     EXPECT_EQ(program.WaitExit(10s), 0);
+}
+
+} // namespace
+} // namespace vellumo
+
+namespace vellumo {
+namespace {
+
+class WindowModuleTest : public test::IsolatedTest {};
+
+TEST_F(WindowModuleTest, WithoutItsWindowModuleTheProgramSaysSoAndWritesTheReport) {
+    const test::fs::path app = Home() / "app";
+    test::fs::create_directories(app);
+    test::fs::copy_file(test::BuiltProgram("VellumoDiagnostic"), app / "VellumoDiagnostic");
+    const test::ProcessResult run = test::RunProcess({(app / "VellumoDiagnostic").string()},
+                                                     {{"DISPLAY", ":vellumo-no-server"},
+                                                      {"HOME", Home().string()},
+                                                      {"XDG_CONFIG_HOME", ConfigHome().string()},
+                                                      {"XDG_DATA_HOME", DataHome().string()},
+                                                      {"XDG_DOCUMENTS_DIR", Documents().string()}});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.err.find("cannot load the window module"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.rfind("OS: ", 0), 0u) << run.out;
 }
 
 } // namespace
