@@ -17,6 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The build passes the program's path; a build without the program leaves only the variable.
+#ifndef VELLUMO_PROGRAM_DEFAULT
+#define VELLUMO_PROGRAM_DEFAULT ""
+#endif
+
 std::string ProgramPath() {
     const char* fromEnv = std::getenv("VELLUMO_PROGRAM");
     return fromEnv != nullptr ? fromEnv : VELLUMO_PROGRAM_DEFAULT;
