@@ -1,6 +1,7 @@
 // The folder layout: the paths the report does not show, the separator, and a folder that
 // cannot be created (the progress and both paths in the error report, later paths left unset).
 #include "diagnostic/modMain.h"
+#include "platform/PathSeparator.h"
 #include "support/TestEnvironment.h"
 
 namespace vellumo {
@@ -9,7 +10,7 @@ namespace {
 using test::fs::path;
 
 std::string Folder(const path& p) {
-    return p.string() + "/";
+    return p.string() + kPathSeparator;
 }
 
 class PathsTest : public test::IsolatedTest {
@@ -27,9 +28,10 @@ protected:
 };
 
 TEST_F(PathsTest, DefaultsExportAndCalendarFollowTheDataAndProgramFolders) {
-    EXPECT_EQ(modMain::AddBackslash(""), "/");
-    EXPECT_EQ(modMain::AddBackslash("/opt/v"), "/opt/v/");
-    EXPECT_EQ(modMain::AddBackslash("/opt/v/"), "/opt/v/");
+    const std::string sep(1, kPathSeparator);
+    EXPECT_EQ(modMain::AddBackslash(""), sep);
+    EXPECT_EQ(modMain::AddBackslash("/opt/v"), "/opt/v" + sep);
+    EXPECT_EQ(modMain::AddBackslash("/opt/v" + sep), "/opt/v" + sep);
 
     test::fs::create_directories(Documents() / "Vellumo Data" / "Config");
     modMain::InitializePaths();

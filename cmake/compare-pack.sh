@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Checks that vellumo-pack.exe under Wine writes the same bytes as the Linux vellumo-pack for the
+# same inputs: packing, unpacking and enciphering files of several sizes and kinds. The Windows
+# runs share one Wine prefix (one batch file).
+#   compare-pack.sh LINUX_VELLUMO_PACK WINDOWS_VELLUMO_PACK_EXE
+set -euo pipefail
+
+linux_pack="$1"
+windows_pack="$2"
+here="$(cd "$(dirname "$0")" && pwd)"
+work="$(mktemp -d "${TMPDIR:-/tmp}/vellumo-pack-compare-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+# Inputs: empty, one byte, the sizes around the packer's window and match limits, random and
+# repetitive data, a CR LF text with code-page bytes.
+mkdir -p "$work/in" "$work/linux" "$work/windows"
+: >"$work/in/empty.bin"
+printf 'x' >"$work/in/one.bin"
+for size in 17 18 19 4095 4096 4097 300000; do
+    head -c "$size" /dev/urandom >"$work/in/random-$size.bin"
+    # yes ends on a broken pipe once head has enough.
+    (yes "support staff unpack the customer's file" || true) | head -c "$size" \
+        >"$work/in/repetitive-$size.bin"
+done
+printf 'FontName_Tree,Tahoma\r\nDataPath,C:\\Vellumo Data\\\r\nName,J\xfcrgen \x80\r\n\r\n' \
+    >"$work/in/options.ini"
+printf 'correct horse battery\n' >"$work/password.txt"
+
+windows_path() { # a Linux path as Wine's drive Z: shows it
+    printf 'Z:%s' "${1//\//\\}"
+}
+
+batch="$work/run.bat"
+printf '@echo off\r\n' >"$batch"
+for input in "$work"/in/*; do
+    name="$(basename "$input")"
+    "$linux_pack" --compress "$input" --out "$work/linux/$name.lz"
+    "$linux_pack" --decompress "$work/linux/$name.lz" --out "$work/linux/$name.unpacked"
+    "$linux_pack" --encipher "$input" --out "$work/linux/$name.enc" --password-file "$work/password.txt"
+    exe="$(windows_path "$windows_pack")"
+    in="$(windows_path "$input")"
+    out="$(windows_path "$work/windows/$name")"
+    pw="$(windows_path "$work/password.txt")"
+    lz="$(windows_path "$work/linux/$name.lz")"
+    printf '"%s" --compress %s --out %s.lz\r\n' "$exe" "$in" "$out" >>"$batch"
+    # The Windows tool unpacks what the Linux tool packed.
+    printf '"%s" --decompress %s --out %s.unpacked\r\n' "$exe" "$lz" "$out" >>"$batch"
+    printf '"%s" --encipher %s --out %s.enc --password-file %s\r\n' "$exe" "$in" "$out" "$pw" \
+        >>"$batch"
+done
+
+"$here/wine-run.sh" cmd /c "$(windows_path "$batch")" >"$work/wine.log" 2>&1 || true
+
+failures=0
+count=0
+for input in "$work"/in/*; do
+    name="$(basename "$input")"
+    for result in "$name.lz" "$name.enc" "$name.unpacked"; do
+        count=$((count + 1))
+        if ! cmp -s "$work/linux/$result" "$work/windows/$result"; then
+            echo "differs: $result" >&2
+            failures=$((failures + 1))
+        fi
+    done
+    if ! cmp -s "$input" "$work/windows/$name.unpacked"; then
+        echo "not unpacked to the original: $name" >&2
+        failures=$((failures + 1))
+    fi
+done
+if [ "$failures" -ne 0 ]; then
+    cat "$work/wine.log" >&2
+    echo "$failures of $count outputs differ" >&2
+    exit 1
+fi
+echo "$count outputs byte-identical"

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The Windows build: installs what is missing (MinGW-w64, Wine, Xvfb), cross-compiles the
+# program, its tools and the Windows test suite into build/windows, and runs the suite under Wine
+# (a fresh Wine prefix per test program). vellumo-pack.exe is compared with the Linux tool of
+# build/test (or $VELLUMO_LINUX_PACK; built into build/linux-pack when neither exists).
+#
+#   scripts/test-windows.sh [ctest arguments...]
+#   scripts/test-windows.sh --screenshot    docs/window-win32.png from the window test
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+
+screenshot=0
+if [ "${1:-}" = "--screenshot" ]; then
+    screenshot=1
+    shift
+fi
+
+scripts/install-deps.sh test
+
+jobs=2
+build="$root/build/windows"
+
+linux_pack="${VELLUMO_LINUX_PACK:-$root/build/test/tools/pack/vellumo-pack}"
+if [ ! -x "$linux_pack" ]; then
+    cmake -S . -B build/linux-pack -DCMAKE_BUILD_TYPE=Release -DVELLUMO_WITH_QT=OFF \
+        -DVELLUMO_BUILD_TESTS=OFF >/dev/null
+    cmake --build build/linux-pack --target vellumo-pack -j"$jobs"
+    linux_pack="$root/build/linux-pack/tools/pack/vellumo-pack"
+fi
+
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DVELLUMO_BUILD_TESTS=ON -DVELLUMO_LINUX_PACK="$linux_pack" \
+    >/dev/null
+cmake --build "$build" -j"$jobs"
+
+if [ "$screenshot" = "1" ]; then
+    template="$build/wine-template"
+    [ -f "$template/prefix/system.reg" ] || cmake/wine-run.sh --make-template "$template"
+    bmp="$build/window-win32.bmp"
+    rm -f "$bmp"
+    VELLUMO_WINE_TEMPLATE="$template" VELLUMO_WINE_XVFB=1 \
+        VELLUMO_WINDOW_SCREENSHOT="Z:${bmp//\//\\}" \
+        cmake/wine-run.sh "$build/tests/ui_DiagnosticWindow_win32_test.exe" \
+        --gtest_filter='*LayoutTextsTabOrderAndFocusFollowTheForm'
+    convert "$bmp" docs/window-win32.png
+    echo "docs/window-win32.png written"
+    exit 0
+fi
+
+ctest --test-dir "$build" --output-on-failure -j"$jobs" "$@"

@@ -1,0 +1,28 @@
+// Entry point on Windows: the Win32 UI service, the start-up sequence, then the window's message
+// loop until the window is closed. A run that ends before the window (the data-access check)
+// ends the program at once.
+#include "diagnostic/modMain.h"
+#include "library/win32/Win32DialogBackend.h"
+#include "ui/win32/Win32Ui.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int /*show*/) {
+    // The shell launches and the automation probes want a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    vellumo::ui::Win32Ui ui;
+    vellumo::ui::ScopedUi scoped(ui);
+    // The common-dialog wrappers show the system's dialogs in this build.
+    vellumo::Win32DialogBackend dialogs;
+    vellumo::ScopedDialogBackend scopedDialogs(dialogs);
+    vellumo::modMain::Main();
+    int exitCode = 0;
+    if (ui.WindowShown())
+        exitCode = ui.RunMessageLoop();
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return exitCode;
+}
