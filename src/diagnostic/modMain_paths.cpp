@@ -2,6 +2,7 @@
 #include "diagnostic/modMain.h"
 
 #include "log/ReportError.h"
+#include "platform/CodePage.h"
 #include "platform/PathSeparator.h"
 #include "platform/RuntimeError.h"
 #include "platform/SystemProbes.h"
@@ -39,7 +40,7 @@ std::string& ProgramFolderOverride() {
 // Creates one folder level, raising the error the classic MkDir raises.
 void MakeFolder(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::create_directory(path, ec) || !ec)
+    if (std::filesystem::create_directory(ToAnsi(path), ec) || !ec)
         return;
     if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
         throw RuntimeError(err::kPathNotFound);

@@ -91,7 +91,7 @@ void LogMsg(std::string_view message, std::string_view pstrLogPrefix) {
         const std::string line = ToAnsi(stamp + "  " + trimmed) + std::string(kCrLf);
 
         // Opened and closed for every line, so each line is on disk even if the run ends abruptly.
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(gstrLogFile.c_str(), "ab"));
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(ToAnsi(gstrLogFile).c_str(), "ab"));
         if (!file)
             throw OpenError(errno);
         if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())

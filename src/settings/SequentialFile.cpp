@@ -1,6 +1,7 @@
 // Sequential files over the C library's streams, with failures mapped onto the classic numbers.
 #include "settings/SequentialFile.h"
 
+#include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
 
 #include <cerrno>
@@ -32,7 +33,7 @@ RuntimeError WriteError(int errnoValue) {
 
 InputFile::InputFile(const std::string& path) {
     errno = 0;
-    file_.reset(std::fopen(path.c_str(), "rb"));
+    file_.reset(std::fopen(ToAnsi(path).c_str(), "rb"));
     if (!file_)
         throw OpenError(errno, true);
     buffer_ = std::make_unique<char[]>(kBufferSize);
@@ -55,7 +56,7 @@ InputFile::int_type InputFile::underflow() {
 
 void OutputFile::Open(const std::string& path) {
     errno = 0;
-    file_.reset(std::fopen(path.c_str(), "wb"));
+    file_.reset(std::fopen(ToAnsi(path).c_str(), "wb"));
     if (!file_)
         throw OpenError(errno, false);
 }
