@@ -10,7 +10,9 @@
 // environment at every call, so a changed HOME or XDG_CONFIG_HOME takes effect at once. Reads
 // of a store that does not exist yet behave as an empty registry and create nothing; the first
 // CreateKey or SetValue creates it (mode 0600). A file that is not a valid store is never
-// changed, replaced or deleted: every call returns kBadDatabase and StoreProblem() says why.
+// changed, replaced or deleted: every call returns kBadDatabase and StoreProblem() says why. On a
+// full disk even reading may be impossible (the write-ahead log needs room for its shared-memory
+// file): such calls return kDiskFull and StoreProblem() says so.
 // Handles belong to the store they were opened in; a handle from before a change of store (or
 // from a parent process) is kInvalidHandle. The predefined roots are valid in every store.
 #pragma once

@@ -419,6 +419,69 @@ TEST_F(RegistryStoreTest, AnEmptyFileBecomesAStoreOnTheFirstWrite) {
     EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "X", 5), 6);
 }
 
+// Deletes the main database file just before SQLite opens it, once per arming: a store that
+// another process deletes between the store's look at the file and the open.
+class VanishingStoreVfs {
+public:
+    VanishingStoreVfs() : original_(sqlite3_vfs_find(nullptr)), vfs_(*original_) {
+        vfs_.zName = "vanishing-store";
+        vfs_.pAppData = this;
+        vfs_.xOpen = &Open;
+        sqlite3_vfs_register(&vfs_, 1);
+    }
+    ~VanishingStoreVfs() {
+        sqlite3_vfs_unregister(&vfs_);
+        sqlite3_vfs_register(original_, 1);
+    }
+    VanishingStoreVfs(const VanishingStoreVfs&) = delete;
+    VanishingStoreVfs& operator=(const VanishingStoreVfs&) = delete;
+    void Arm(const std::string& path) { path_ = path; }
+
+private:
+    static int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags,
+                    int* outFlags) {
+        auto* self = static_cast<VanishingStoreVfs*>(vfs->pAppData);
+        if ((flags & SQLITE_OPEN_MAIN_DB) != 0 && name != nullptr && !self->path_.empty() &&
+            name == self->path_) {
+            std::filesystem::remove(self->path_);
+            self->path_.clear();
+        }
+        return self->original_->xOpen(self->original_, name, file, flags, outFlags);
+    }
+
+    sqlite3_vfs* original_;
+    sqlite3_vfs vfs_;
+    std::string path_;
+};
+
+TEST_F(RegistryStoreTest, AStoreDeletedWhileItIsOpenedIsMissingNotCorrupt) {
+    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6);
+    VanishingStoreVfs vfs;
+    const auto reopen = [this] {
+        // A read in another store closes the cached connection, so the next call opens anew.
+        test::TempDir elsewhere;
+        setenv("XDG_CONFIG_HOME", elsewhere.Path().c_str(), 1);
+        (void)modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "X", 0);
+        setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
+    };
+
+    // A read finds an empty registry, as without a store, and reports nothing.
+    reopen();
+    vfs.Arm(StoreFile().string());
+    regapi::RegKey key = 0;
+    EXPECT_EQ(regapi::OpenKey(HKEY_CURRENT_USER, kKey, regapi::KEY_READ, key),
+              regapi::kFileNotFound);
+    EXPECT_EQ(regapi::StoreProblem(), "");
+
+    // A write makes a new store, as it does when there is none.
+    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6);
+    reopen();
+    vfs.Arm(StoreFile().string());
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 7), "Success");
+    EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "X", 0), 7);
+    EXPECT_EQ(regapi::StoreProblem(), "");
+}
+
 TEST_F(RegistryStoreTest, AStoreTheUserCannotReadIsReportedAndLeftAlone) {
     modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6);
     // Another user's store: the unprivileged child may reach the folder but not the file.

@@ -24,6 +24,12 @@ constexpr int32_t kApplicationId = 0x56524547;
 constexpr int32_t kSchemaVersion = 1;
 // The product and this program may write at once; a writer waits this long for the lock.
 constexpr int kBusyTimeoutMs = 30000;
+// A test and operations knob: the environment variable VELLUMO_REGISTRY_BUSY_TIMEOUT_MS, a whole
+// number of milliseconds from 0 to kLongestBusyTimeoutMs, replaces the wait when the store is
+// opened (tests of a store locked by another process need not wait 30 seconds). Anything else
+// keeps kBusyTimeoutMs.
+constexpr const char* kBusyTimeoutVariable = "VELLUMO_REGISTRY_BUSY_TIMEOUT_MS";
+constexpr long kLongestBusyTimeoutMs = 600000;
 // Folders the store creates for itself are private to the user.
 constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kStoreFileMode = 0600;
@@ -79,6 +85,18 @@ bool MakeFolders(const std::string& folder) {
     if (slash != std::string::npos && slash > 0 && !MakeFolders(folder.substr(0, slash)))
         return false;
     return mkdir(folder.c_str(), kFolderMode) == 0 || errno == EEXIST;
+}
+
+int BusyTimeoutMs() {
+    const char* text = std::getenv(kBusyTimeoutVariable);
+    if (text == nullptr || *text == '\0')
+        return kBusyTimeoutMs;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value < 0 || value > kLongestBusyTimeoutMs)
+        return kBusyTimeoutMs;
+    return static_cast<int>(value);
 }
 
 bool IsCorruption(int rc) {
@@ -218,7 +236,12 @@ long Store::Acquire(OpenMode mode) {
         problem_ = "The registry store has no place: neither HOME nor XDG_CONFIG_HOME is set.";
         return mode == OpenMode::Existing ? kFileNotFound : kAccessDenied;
     }
-    return Open(path, mode);
+    const long status = Open(path, mode);
+    // In Create mode a missing store comes back only when the file vanished while it was being
+    // opened (another process deleted it): the second try creates it anew.
+    if (status == kFileNotFound && mode == OpenMode::Create)
+        return Open(path, mode);
+    return status;
 }
 
 long Store::Open(const std::string& path, OpenMode mode) {
@@ -253,10 +276,13 @@ long Store::Open(const std::string& path, OpenMode mode) {
     if (rc != SQLITE_OK) {
         const std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
+        // Deleted between the look above and the open: a missing store, not a damaged one.
+        if (stat(path.c_str(), &st) != 0 && errno == ENOENT)
+            return kFileNotFound;
         return Report(path, "cannot be opened (" + reason + ")");
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, BusyTimeoutMs());
     const long status = Validate(db, mode);
     if (status != kSuccess) {
         sqlite3_close_v2(db);
@@ -282,6 +308,12 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
                                     sqlite3_errmsg(db) + ")");
         if ((rc & 0xFF) == SQLITE_BUSY)
             return kBusy;
+        // Even a reader needs room for the write-ahead log's shared-memory file: on a full disk
+        // the store is intact but cannot be opened until there is room again.
+        if ((rc & 0xFF) == SQLITE_FULL || sqlite3_system_errno(db) == ENOSPC) {
+            Report(path, "cannot be opened while its disk is full");
+            return kDiskFull;
+        }
         return Report(path, std::string("cannot be read (") + sqlite3_errmsg(db) + ")");
     }
     if (marks.applicationId == 0 && marks.schemaEntries == 0) {
