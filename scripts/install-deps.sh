@@ -7,7 +7,9 @@ what="${1:-test}"
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6opengl6-dev libsqlite3-dev)
 if [ "$what" = "test" ]; then
     packages+=(googletest libgtest-dev libgmock-dev xvfb xauth xclip xdotool xdg-utils locales
-               imagemagick x11-utils util-linux)
+               imagemagick x11-utils util-linux
+               wine wine64 g++-mingw-w64-x86-64-posix mingw-w64-tools
+               clang libclang-rt-14-dev valgrind strace)
 fi
 
 missing=()
