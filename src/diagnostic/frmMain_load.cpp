@@ -4,6 +4,7 @@
 
 #include "diagnostic/modMain.h"
 #include "platform/CodePage.h"
+#include "platform/PathSeparator.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
 #include "platform/cRegistry.h"
@@ -68,7 +69,8 @@ void frmMain::RunWindowLoadChecks() {
 void frmMain::CanCreateFileInFolder(const std::string& folder, bool& result) {
     result = false;
     try {
-        if (!modFileA::DirExists(folder)) {
+        // A folder that stayed unknown (empty) would put the test file into the current folder.
+        if (!IsRootedPath(folder) || !modFileA::DirExists(folder)) {
             modMain::AppendReportLine("Folder doesn't exist: " + folder);
             return;
         }

@@ -2,12 +2,16 @@
 #include "log/modDebug.h"
 
 #include "log/modLog.h"
+#include "platform/RegistryApi.h"
 
 namespace vellumo::modDebug {
 
 bool gblnDebugMode = false;
 
-void ResetState() { gblnDebugMode = false; }
+void ResetState() {
+    gblnDebugMode = false;
+    regapi::SetStoreProblemObserver({});
+}
 
 } // namespace vellumo::modDebug
 

@@ -7,6 +7,7 @@
 #include "log/modLog.h"
 #include "platform/RuntimeError.h"
 #include "platform/modFileA.h"
+#include "platform/RegistryApi.h"
 #include "platform/modRegistry.h"
 #include "ui/UiService.h"
 
@@ -34,6 +35,10 @@ constexpr const char* kDebugModeNotice =
 } // namespace
 
 void InitializeDebugging() {
+    // A registry store that cannot be used is said on standard error by the store itself; in
+    // debug mode the log says it too.
+    regapi::SetStoreProblemObserver(
+        [](const std::string& problem) { DebugLog("Registry store: " + problem); });
     try {
         const int32_t lngDebug =
             modRegistry::GetRegLong(HKEY_CURRENT_USER, kDebugKey, kDebugSwitch, 0);

@@ -1,4 +1,4 @@
-// The file-system path separator and the drive that stands in when a path has none.
+// The file-system path separator, the drive that stands in when a path has none, and rooted paths.
 #pragma once
 
 #include <string_view>
@@ -15,5 +15,21 @@ inline constexpr char kPathSeparator = '/';
 // separator alone gives once appended to this empty drive.
 inline constexpr std::string_view kFallbackDrive = "";
 #endif
+
+// True when the path names its place without the current folder: "/..." here; "\...", "X:\..."
+// and "\\server\..." on Windows. A path built on a folder that stayed unknown (empty) is not
+// rooted: such a file is treated as missing and is never written, so that nothing lands in
+// whatever folder the program was started from.
+[[nodiscard]] constexpr bool IsRootedPath(std::string_view path) {
+    const auto separator = [](char c) { return c == '/' || c == kPathSeparator; };
+    if (!path.empty() && separator(path.front()))
+        return true;
+#if defined(_WIN32)
+    const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return letter && path[1] == ':' && separator(path[2]);
+#else
+    return false;
+#endif
+}
 
 } // namespace vellumo

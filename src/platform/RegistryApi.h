@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vellumo::regapi {
@@ -99,9 +100,13 @@ uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination, 
 [[nodiscard]] std::string ExecutableName();
 
 // Why the store could not be used by the last call that failed because of the store itself
-// (its path and the reason), or the empty text once it opens again. A store that is not valid
-// is also reported once per path and process on standard error. Windows: always empty.
+// (its path and the reason), or the empty text once it opens again. Windows: always empty.
 [[nodiscard]] std::string StoreProblem();
+// Every distinct problem (a store that cannot be found a place, created, opened, read or
+// written: not valid, locked by another program for too long, read-only, a full disk) is said
+// once per process in one line on standard error, and handed to this observer (the debug log
+// installs one). Windows: never called. An empty function removes the observer.
+void SetStoreProblemObserver(std::function<void(const std::string& problem)> observer);
 // The store's file (Linux); the empty text on Windows.
 [[nodiscard]] std::string StorePath();
 

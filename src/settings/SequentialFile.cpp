@@ -2,7 +2,9 @@
 #include "settings/SequentialFile.h"
 
 #include "platform/CodePage.h"
+#include "platform/PathSeparator.h"
 #include "platform/RuntimeError.h"
+#include "platform/modFileA.h"
 
 #include <cerrno>
 
@@ -31,7 +33,13 @@ RuntimeError WriteError(int errnoValue) {
 
 } // namespace
 
+bool SettingsFileExists(const std::string& path) {
+    return IsRootedPath(path) && modFileA::FileExists(path);
+}
+
 InputFile::InputFile(const std::string& path) {
+    if (!IsRootedPath(path))
+        throw RuntimeError(err::kFileNotFound);
     errno = 0;
     file_.reset(std::fopen(ToAnsi(path).c_str(), "rb"));
     if (!file_)
@@ -55,6 +63,8 @@ InputFile::int_type InputFile::underflow() {
 }
 
 void OutputFile::Open(const std::string& path) {
+    if (!IsRootedPath(path))
+        throw RuntimeError(err::kPathNotFound);
     errno = 0;
     file_.reset(std::fopen(ToAnsi(path).c_str(), "wb"));
     if (!file_)

@@ -15,8 +15,12 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// True when the path is rooted (IsRootedPath) and names an existing normal file
+// (modFileA::FileExists): an option file in a folder that stayed unknown counts as missing.
+[[nodiscard]] bool SettingsFileExists(const std::string& path);
+
 // A file opened for input, read through a buffer. Opening throws RuntimeError: 53 (File not
-// found) for a missing file, 76 (Path not found) for a missing folder, 75 (Path/File access
+// found) for a missing file or a path that is not rooted, 76 (Path not found) for a missing folder, 75 (Path/File access
 // error) when access is refused, 52 (Bad file name or number) for an invalid name. A read
 // failure part way (a folder given as the file, a device error) throws 57 (Device I/O error).
 class InputFile : public std::streambuf {
@@ -35,7 +39,7 @@ private:
 };
 
 // A file opened for output: created, or emptied when it exists. Open throws RuntimeError 76 for
-// a missing folder, 75 when access is refused (a read-only folder or file, a folder of that
+// a missing folder or a path that is not rooted, 75 when access is refused (a read-only folder or file, a folder of that
 // name), 52 for an invalid name, 61 (Disk full); Write and Close throw 61 or 57.
 class OutputFile {
 public:

@@ -199,7 +199,7 @@ void cMRUFileList::MRU_Read() {
         step = 60;
         DebugLog("MRU_Read, lstrSaveFile = " + lstrSaveFile);
         step = 90;
-        if (!FileExistsA(lstrSaveFile)) {
+        if (!IsRootedPath(lstrSaveFile) || !FileExistsA(lstrSaveFile)) {
             step = 100;
             SetMaxFileCount(kDefaultMaxCount);
             step = 110;

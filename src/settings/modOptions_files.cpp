@@ -225,7 +225,7 @@ bool ReadFile(const OptionFile& file, bool pblnSilent, bool pblnSkipCreation) {
                  BoolText(pblnSilent) + ", pblnSkipCreation = " + BoolText(pblnSkipCreation));
 
         step = steps.existenceTest;
-        if (!modFileA::FileExists(lstrSaveFile)) {
+        if (!settings::SettingsFileExists(lstrSaveFile)) {
             step = steps.skipBranch;
             if (pblnSkipCreation) {
                 step = steps.skipLog;

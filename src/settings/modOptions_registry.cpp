@@ -8,6 +8,7 @@
 #include "platform/cRegistry.h"
 #include "platform/modFileA.h"
 #include "platform/modRegistry.h"
+#include "settings/SequentialFile.h"
 #include "settings/cMRUFileList.h"
 
 #include <memory>
@@ -179,7 +180,7 @@ bool Settings_Read_FromRegistry() {
 
             bool optionsResult = false;
             const std::string optionsPath = modMain::ConfigPath + "options.ini";
-            if (modFileA::FileExists(optionsPath)) {
+            if (settings::SettingsFileExists(optionsPath)) {
                 DebugLog("File exists: " + optionsPath);
                 modMain::AppendReportLine("File exists: " + optionsPath);
                 lblnSuccess = Config_Read(true, false);
@@ -190,7 +191,7 @@ bool Settings_Read_FromRegistry() {
 
             bool auxResult = false;
             const std::string auxPath = modMain::ConfigPath + "auxiliary.ini";
-            if (modFileA::FileExists(auxPath)) {
+            if (settings::SettingsFileExists(auxPath)) {
                 DebugLog("File exists: " + auxPath);
                 lblnSuccess = Aux_Read(true, false);
                 auxResult = lblnSuccess;
@@ -390,7 +391,7 @@ bool Settings_ConvertMRUToReg() {
         DebugLog("Start Settings_ConvertMRUToReg");
         const std::string lstrSaveFile = modMain::ConfigPath + "mru.ini";
         DebugLog("lstrSaveFile = " + lstrSaveFile);
-        if (!modFileA::FileExists(lstrSaveFile)) {
+        if (!settings::SettingsFileExists(lstrSaveFile)) {
             DebugLog("File dosn't exist.");
             gblnMRUUseRegistry = true;
         } else {

@@ -125,12 +125,15 @@ TEST_F(FaultRun, StoreLockedLongerThanTheBusyTimeoutLosesNoCommittedSetting) {
                                              "OptViewBars", "/t", "REG_DWORD", "/d", "9", "/f"},
                                             shortWait);
         EXPECT_EQ(add.exitCode, 1);
-        EXPECT_EQ(add.err, "ERROR: The requested resource is in use.\n");
+        const std::string locked = "vellumo: The registry store \"" + StoreFile().string() +
+                                   "\" stayed locked by another program longer than 50 ms.\n";
+        EXPECT_EQ(add.err, locked + "ERROR: The requested resource is in use.\n");
 
         // The migration cannot write: the run goes on with the file's settings in memory, and the
         // marker stays unset so that the next run migrates again.
         const test::ProcessResult r = RunWith(shortWait);
         ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, locked) << "said once, however many writes failed";
         EXPECT_EQ(SettingsLines(r.out),
                   (Strings{"Initializing settings in registry",
                            "File exists: " + Folder(config_) + "options.ini"}));
@@ -159,7 +162,9 @@ TEST_F(FaultRun, BusyTimeoutOfZeroGivesUpAtOnce) {
         Reg({"add", test::kRegRoot + "\\Debug", "/v", "On", "/t", "REG_DWORD", "/d", "1", "/f"},
             {{kBusyTimeoutVariable, "0"}});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "ERROR: The requested resource is in use.\n");
+    EXPECT_EQ(r.err, "vellumo: The registry store \"" + StoreFile().string() +
+                         "\" stayed locked by another program longer than 0 ms.\n"
+                         "ERROR: The requested resource is in use.\n");
 }
 
 // ---- A store file that is not a database ----

@@ -34,7 +34,8 @@ TempDir::~TempDir() {
     for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
+    if (std::getenv("VELLUMO_KEEP_TEST_FILES") == nullptr)
+        fs::remove_all(path_, ec);
 }
 
 void ResetAllModules() {
@@ -85,6 +86,15 @@ bool RunningAsRoot() { return geteuid() == 0; }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                          const std::string& stdinText) {
+    return RunProcessWith(argv, ProcessOptions{env, {}, stdinText, {}, false});
+}
+
+ProcessResult RunProcessWith(const std::vector<std::string>& command, const ProcessOptions& options) {
+    std::vector<std::string> argv = command;
+    if (options.asNobody && RunningAsRoot())
+        argv.insert(argv.begin(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
+    const std::map<std::string, std::string>& env = options.env;
+    const std::string& stdinText = options.stdinText;
     int outPipe[2], errPipe[2], inPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0)
         throw std::runtime_error("pipe failed");
@@ -97,6 +107,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<st
     }
     for (const auto& [k, v] : env)
         merged[k] = v;
+    for (const auto& name : options.unset)
+        merged.erase(name);
     std::vector<std::string> envStrings;
     for (const auto& [k, v] : merged)
         envStrings.push_back(k + "=" + v);
@@ -108,6 +120,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<st
         dup2(errPipe[1], 2);
         for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], inPipe[0], inPipe[1]})
             close(fd);
+        if (!options.workingFolder.empty() && chdir(options.workingFolder.c_str()) != 0)
+            _exit(126);
         std::vector<char*> args, envp;
         for (const auto& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));
@@ -153,15 +167,11 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<st
 }
 
 ProcessResult RunProcessAsNobody(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
-    if (!RunningAsRoot())
-        return RunProcess(argv, env);
-    std::vector<std::string> full = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
-    full.insert(full.end(), argv.begin(), argv.end());
-    return RunProcess(full, env);
+    return RunProcessWith(argv, ProcessOptions{env, {}, {}, {}, true});
 }
 
 std::string BuiltProgram(const std::string& name) {
-    for (const char* sub : {"/src/", "/tools/" , "/tools/reg/", "/tools/pack/", "/"}) {
+    for (const char* sub : {"/src/", "/tools/", "/tools/reg/", "/tools/pack/", "/tests/", "/"}) {
         std::string p = std::string(VELLUMO_BINARY_DIR) + sub + name;
         if (fs::exists(p))
             return p;

@@ -16,7 +16,8 @@ namespace vellumo::test {
 
 namespace fs = std::filesystem;
 
-// A fresh temporary folder, removed at destruction.
+// A fresh temporary folder, removed at destruction (kept when VELLUMO_KEEP_TEST_FILES is set, to
+// look at what a failing test left).
 class TempDir {
 public:
     TempDir();
@@ -61,6 +62,19 @@ struct ProcessResult {
     std::string out;
     std::string err;
 };
+
+// How a program is run: its environment is this process's, with `env` added or replaced and the
+// names in `unset` removed.
+struct ProcessOptions {
+    std::map<std::string, std::string> env;
+    std::vector<std::string> unset;
+    std::string stdinText;
+    // The folder it starts in; empty: this process's current folder.
+    fs::path workingFolder;
+    // As the unprivileged user "nobody" (through setpriv) when running as root.
+    bool asNobody = false;
+};
+ProcessResult RunProcessWith(const std::vector<std::string>& argv, const ProcessOptions& options);
 
 // Runs a program with arguments and extra environment, waits for it, captures both streams.
 // stdinText is written to its standard input.

@@ -469,4 +469,9 @@ std::string StorePath() {
     return Store::ResolvePath();
 }
 
+void SetStoreProblemObserver(std::function<void(const std::string&)> observer) {
+    std::lock_guard lock(Store::Instance().Mutex());
+    Store::Instance().SetProblemObserver(std::move(observer));
+}
+
 } // namespace vellumo::regapi

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -36,11 +38,14 @@ public:
     [[nodiscard]] uint64_t Generation() const { return generation_; }
     // A prepared statement owned by the cache (reset before it is handed out); null on failure.
     [[nodiscard]] sqlite3_stmt* Prepare(const char* sql);
-    // Records an SQLite failure of an operation: corruption becomes a reported problem.
+    // Records an SQLite failure of an operation as the store's problem and returns its status.
     long Fail(int rc);
 
     [[nodiscard]] std::string Problem();
     [[nodiscard]] static std::string ResolvePath();
+    void SetProblemObserver(std::function<void(const std::string&)> observer) {
+        observer_ = std::move(observer);
+    }
     [[nodiscard]] std::mutex& Mutex() { return mutex_; }
 
 private:
@@ -51,6 +56,10 @@ private:
     long Open(const std::string& path, OpenMode mode);
     long Validate(sqlite3* db, OpenMode mode);
     long Report(const std::string& path, std::string_view reason);
+    long FailOn(const std::string& path, sqlite3* db, int rc);
+    // Records why the store cannot be used and says it once per process (standard error and
+    // the observer).
+    void SetProblem(std::string problem);
 
     std::mutex mutex_;
     sqlite3* db_ = nullptr;
@@ -62,7 +71,8 @@ private:
     uint64_t generation_ = 0;
     std::map<std::string, sqlite3_stmt*, std::less<>> statements_;
     std::string problem_;
-    std::string reportedPath_;
+    std::set<std::string, std::less<>> announced_;
+    std::function<void(const std::string&)> observer_;
 };
 
 // A cached statement in use: binds, steps, reads columns, and resets itself when it goes.

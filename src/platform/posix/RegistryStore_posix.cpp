@@ -3,16 +3,15 @@
 #include "platform/posix/RegistryStore.h"
 
 #include "platform/RegistryApi.h"
+#include "platform/posix/UserFolders.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace vellumo::regapi::detail {
 namespace {
@@ -30,8 +29,6 @@ constexpr int kBusyTimeoutMs = 30000;
 // keeps kBusyTimeoutMs.
 constexpr const char* kBusyTimeoutVariable = "VELLUMO_REGISTRY_BUSY_TIMEOUT_MS";
 constexpr long kLongestBusyTimeoutMs = 600000;
-// Folders the store creates for itself are private to the user.
-constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kStoreFileMode = 0600;
 
 constexpr const char* kStoreFolder = "/kestrova";
@@ -61,31 +58,6 @@ PRAGMA application_id = 1448232263;
 PRAGMA user_version = 1;
 )sql";
 static_assert(kApplicationId == 1448232263, "kSchema repeats the application id");
-
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
-        return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-        found != nullptr && found->pw_dir != nullptr)
-        return found->pw_dir;
-    return {};
-}
-
-// Creates the folder and its missing parents (new ones private to the user).
-bool MakeFolders(const std::string& folder) {
-    if (folder.empty())
-        return true;
-    struct stat st {};
-    if (stat(folder.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const auto slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(folder.substr(0, slash)))
-        return false;
-    return mkdir(folder.c_str(), kFolderMode) == 0 || errno == EEXIST;
-}
 
 int BusyTimeoutMs() {
     const char* text = std::getenv(kBusyTimeoutVariable);
@@ -172,20 +144,10 @@ Store::~Store() {
 }
 
 std::string Store::ResolvePath() {
-    std::string base;
-    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
-    if (const char* config = std::getenv("XDG_CONFIG_HOME");
-        config != nullptr && config[0] == '/') {
-        base = config;
-    } else {
-        const std::string home = HomeFolder();
-        if (home.empty())
-            return {};
-        base = home + "/.config";
-    }
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
-    return base + kStoreFolder + kStoreFile;
+    const std::string base = posix::XdgBaseFolder("XDG_CONFIG_HOME", "/.config");
+    if (base.empty())
+        return {};
+    return (base == "/" ? std::string() : base) + kStoreFolder + kStoreFile;
 }
 
 std::string Store::Problem() {
@@ -212,13 +174,19 @@ void Store::Abandon() {
     pid_ = getpid();
 }
 
+void Store::SetProblem(std::string problem) {
+    problem_ = std::move(problem);
+    if (problem_.empty() || !announced_.insert(problem_).second)
+        return;
+    std::fprintf(stderr, "vellumo: %s\n", problem_.c_str());
+    std::fflush(stderr);
+    if (observer_)
+        observer_(problem_);
+}
+
 long Store::Report(const std::string& path, std::string_view reason) {
-    problem_ =
-        "The registry store \"" + path + "\" " + std::string(reason) + "; it was left untouched.";
-    if (reportedPath_ != path) {
-        reportedPath_ = path;
-        std::fprintf(stderr, "vellumo: %s\n", problem_.c_str());
-    }
+    SetProblem("The registry store \"" + path + "\" " + std::string(reason) +
+               "; it was left untouched.");
     return kBadDatabase;
 }
 
@@ -233,7 +201,7 @@ long Store::Acquire(OpenMode mode) {
     }
     Close();
     if (path.empty()) {
-        problem_ = "The registry store has no place: neither HOME nor XDG_CONFIG_HOME is set.";
+        SetProblem("The registry store has no place: neither HOME nor XDG_CONFIG_HOME is set.");
         return mode == OpenMode::Existing ? kFileNotFound : kAccessDenied;
     }
     const long status = Open(path, mode);
@@ -252,15 +220,15 @@ long Store::Open(const std::string& path, OpenMode mode) {
         if (mode == OpenMode::Existing)
             return kFileNotFound;
         const std::string folder = path.substr(0, path.find_last_of('/'));
-        if (!MakeFolders(folder)) {
-            problem_ = "The folder \"" + folder + "\" of the registry store cannot be created (" +
-                       std::strerror(errno) + ").";
+        if (!posix::CreatePrivateFolders(folder)) {
+            SetProblem("The folder \"" + folder + "\" of the registry store cannot be created (" +
+                       std::strerror(errno) + ").");
             return kAccessDenied;
         }
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kStoreFileMode);
         if (fd < 0 && errno != EEXIST) {
-            problem_ = "The registry store \"" + path + "\" cannot be created (" +
-                       std::strerror(errno) + ").";
+            SetProblem("The registry store \"" + path + "\" cannot be created (" +
+                       std::strerror(errno) + ").");
             return kAccessDenied;
         }
         if (fd >= 0)
@@ -307,7 +275,7 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
             return Report(path, std::string("is not a valid registry store (") +
                                     sqlite3_errmsg(db) + ")");
         if ((rc & 0xFF) == SQLITE_BUSY)
-            return kBusy;
+            return FailOn(path, db, rc);
         // Even a reader needs room for the write-ahead log's shared-memory file: on a full disk
         // the store is intact but cannot be opened until there is room again.
         if ((rc & 0xFF) == SQLITE_FULL || sqlite3_system_errno(db) == ENOSPC) {
@@ -324,7 +292,7 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
         if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-            return StatusFromSqlite(sqlite3_extended_errcode(db));
+            return FailOn(path, db, sqlite3_extended_errcode(db));
         // Another process may have laid them out while this one waited for the lock.
         rc = ReadMarks(db, marks);
         if (rc == SQLITE_OK && marks.applicationId == 0 && marks.schemaEntries == 0) {
@@ -335,8 +303,9 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
+            const long status = FailOn(path, db, rc);
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            return StatusFromSqlite(rc);
+            return status;
         }
     }
     const int64_t applicationId = marks.applicationId;
@@ -374,11 +343,39 @@ sqlite3_stmt* Store::Prepare(const char* sql) {
 }
 
 long Store::Fail(int rc) {
-    if (IsCorruption(rc)) {
-        Report(path_, std::string("is corrupt (") +
-                          (db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc)) + ")");
-        // Closed at the next Acquire: statements may still be in use now.
-        stale_ = true;
+    if (IsCorruption(rc))
+        stale_ = true; // closed at the next Acquire: statements may still be in use now
+    return FailOn(path_, db_, rc);
+}
+
+long Store::FailOn(const std::string& path, sqlite3* db, int rc) {
+    const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    const std::string store = "The registry store \"" + path + "\" ";
+    switch (rc & 0xFF) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        Report(path, "is corrupt (" + message + ")");
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        SetProblem(store + "stayed locked by another program longer than " +
+                   std::to_string(BusyTimeoutMs()) + " ms.");
+        break;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_CANTOPEN:
+        SetProblem(store + "cannot be written (" + message + ").");
+        break;
+    case SQLITE_FULL:
+        SetProblem(store + "cannot be written: the disk is full.");
+        break;
+    case SQLITE_NOMEM:
+        SetProblem(store + "cannot be used: out of memory.");
+        break;
+    default:
+        SetProblem(store + "failed (" + message + ").");
+        break;
     }
     return StatusFromSqlite(rc);
 }

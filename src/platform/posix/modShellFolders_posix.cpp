@@ -3,13 +3,12 @@
 // all-users documents folder is the XDG data home ($XDG_DATA_HOME, else ~/.local/share).
 #include "platform/modShellFolders.h"
 
+#include "platform/posix/UserFolders.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <pwd.h>
 #include <string_view>
-#include <unistd.h>
-#include <vector>
 
 namespace vellumo::modShellFolders {
 namespace {
@@ -20,24 +19,20 @@ constexpr int32_t kCsidlAppData = 0x1A;
 constexpr int32_t kCsidlLocalAppData = 0x1C;
 constexpr int32_t kCsidlProfile = 0x28;
 
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
-        return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-        found != nullptr && found->pw_dir != nullptr)
-        return found->pw_dir;
-    return {};
+using posix::HomeFolder;
+
+std::string BaseFolder(const char* variable, const char* fallback) {
+    return posix::XdgBaseFolder(variable, fallback);
 }
 
-// An XDG base folder: the variable when it holds an absolute path, else HOME + fallback.
-std::string BaseFolder(const char* variable, std::string_view fallback) {
-    if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/')
-        return value;
-    const std::string home = HomeFolder();
-    return home.empty() ? std::string() : home + std::string(fallback);
+// The XDG data home stands for the all-users documents folder, which always exists on the
+// product's home platform; programs create it (private, parents included) when it is missing, as
+// on a new account. When that fails the folder is still named: the caller finds it missing.
+std::string DataHome() {
+    std::string folder = BaseFolder("XDG_DATA_HOME", "/.local/share");
+    if (!folder.empty())
+        (void)posix::CreatePrivateFolders(folder);
+    return folder;
 }
 
 // The entry `key` of user-dirs.dirs: a quoted "$HOME/..." or absolute path, with "\" escapes.
@@ -103,7 +98,7 @@ std::string GetSpecialFolderPath(int32_t& folderId, int32_t& /*flags*/, intptr_t
             folder = DocumentsFolder();
             break;
         case CSIDL_COMMON_DOCUMENTS:
-            folder = BaseFolder("XDG_DATA_HOME", "/.local/share");
+            folder = DataHome();
             break;
         case kCsidlAppData:
             folder = BaseFolder("XDG_CONFIG_HOME", "/.config");

@@ -142,4 +142,7 @@ std::string StorePath() {
     return {};
 }
 
+// The Windows registry has no store file of its own to report on.
+void SetStoreProblemObserver(std::function<void(const std::string&)> /*observer*/) {}
+
 } // namespace vellumo::regapi
