@@ -1,14 +1,48 @@
 // The window module on Linux: the Qt application, UI service, dialog backend and the run with a
-// window. The program loads it only when a display exists.
+// window. The program loads it only when a display may exist.
 #include "diagnostic/modMain.h"
 #include "library/DialogBackend.h"
 #include "library/qt/QtDialogBackend.h"
+#include "ui/qt/DisplayProbe.h"
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
 
-extern "C" __attribute__((visibility("default"))) int vellumo_run_with_window(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The program's status for "no display could be opened": it then runs headless.
+constexpr int kNoDisplay = -1;
+
+} // namespace
+
+// Runs the program with its window and returns its exit status; kNoDisplay, with the reason in
+// `reason` (NUL-terminated, cut to reasonSize), when no display can be opened.
+extern "C" __attribute__((visibility("default"))) int
+vellumo_run_with_window(int argc, char* argv[], char* reason, size_t reasonSize) {
+    const vellumo::ui::DisplayChoice display = vellumo::ui::ChooseDisplay();
+    if (!display.usable) {
+        if (reasonSize > 0) {
+            const size_t length = std::min(display.reason.size(), reasonSize - 1);
+            std::memcpy(reason, display.reason.data(), length);
+            reason[length] = '\0';
+        }
+        return kNoDisplay;
+    }
+    std::vector<std::string> arguments(argv, argv + argc);
+    arguments.insert(arguments.end(), display.platformArguments.begin(),
+                     display.platformArguments.end());
+    std::vector<char*> qtArgv;
+    for (std::string& argument : arguments)
+        qtArgv.push_back(argument.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(arguments.size());
+
+    QApplication app(qtArgc, qtArgv.data());
     vellumo::ui::QtUi ui;
     vellumo::ui::ScopedUi scoped(ui);
     // The common-dialog wrappers show Qt's dialogs in this build.
@@ -17,5 +51,8 @@ extern "C" __attribute__((visibility("default"))) int vellumo_run_with_window(in
     vellumo::modMain::Main();
     if (!ui.WindowShown())
         return 0; // the run ended before the window, as the product does
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The product's clipboard keeps a copied report after the program has ended.
+    ui.KeepClipboardAfterExit();
+    return status;
 }

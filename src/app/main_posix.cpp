@@ -1,10 +1,11 @@
-// Entry point on Linux: with a display, the window module (Qt) runs the program with its window;
-// without one, the headless run writes the report to standard output (exit 0 when the window
-// would have been shown, 1 otherwise).
+// Entry point on Linux: with a display that can be opened, the window module (Qt) runs the program
+// with its window; otherwise the headless run writes the report to standard output (exit 0 when
+// the window would have been shown, 1 when the run ended before it).
 #include "diagnostic/modMain.h"
 #include "platform/SystemProbes.h"
 #include "ui/HeadlessUi.h"
 
+#include <array>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,9 @@ namespace {
 // The window module's file name, beside the program.
 constexpr const char* kWindowModule = "libvellumo-gui.so";
 constexpr const char* kWindowEntry = "vellumo_run_with_window";
+// What the window module's entry returns when no display can be opened.
+constexpr int kNoDisplay = -1;
+constexpr size_t kReasonSize = 512;
 
 bool HasDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -26,31 +30,35 @@ bool HasDisplay() {
     return false;
 }
 
+// The report goes out whether or not the run reached the window: a run that ended early still
+// tells support how far it got.
 int RunHeadless() {
     vellumo::ui::HeadlessUi ui;
     vellumo::ui::ScopedUi scoped(ui);
     vellumo::modMain::Main();
-    if (!ui.WindowShown())
-        return 1;
     const std::string& report = vellumo::modMain::gstrDiagnosticReport;
     std::fwrite(report.data(), 1, report.size(), stdout);
-    std::fflush(stdout);
-    return 0;
+    if (std::fflush(stdout) != 0)
+        return 1;
+    return ui.WindowShown() ? 0 : 1;
 }
 
-using WindowEntry = int (*)(int, char**);
+using WindowEntry = int (*)(int, char**, char*, size_t);
 
 // The module's entry, or nullptr (with the reason on standard error) when it cannot be loaded.
 WindowEntry LoadWindowModule() {
     const std::string path = vellumo::probes::ExecutableFolder() + "/" + kWindowModule;
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
-        std::fprintf(stderr, "VellumoDiagnostic: cannot load the window module: %s\n", dlerror());
+        std::fprintf(stderr,
+                     "VellumoDiagnostic: cannot load the window module (%s); the report follows.\n",
+                     dlerror());
         return nullptr;
     }
     auto entry = reinterpret_cast<WindowEntry>(dlsym(module, kWindowEntry));
     if (entry == nullptr)
-        std::fprintf(stderr, "VellumoDiagnostic: %s has no entry %s\n", path.c_str(), kWindowEntry);
+        std::fprintf(stderr, "VellumoDiagnostic: %s has no entry %s; the report follows.\n",
+                     path.c_str(), kWindowEntry);
     return entry;
 }
 
@@ -59,9 +67,15 @@ WindowEntry LoadWindowModule() {
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     if (HasDisplay()) {
-        if (WindowEntry runWithWindow = LoadWindowModule())
-            return runWithWindow(argc, argv);
-        std::fprintf(stderr, "VellumoDiagnostic: running without a window; the report follows.\n");
+        if (WindowEntry runWithWindow = LoadWindowModule()) {
+            std::array<char, kReasonSize> reason{};
+            const int status = runWithWindow(argc, argv, reason.data(), reason.size());
+            if (status != kNoDisplay)
+                return status;
+            std::fprintf(stderr,
+                         "VellumoDiagnostic: cannot open the display (%s); the report follows.\n",
+                         reason.data());
+        }
     }
     return RunHeadless();
 }

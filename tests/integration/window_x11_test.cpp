@@ -84,11 +84,90 @@ protected:
         // The program loads its window module from its own folder.
         const path built = test::BuiltProgram("VellumoDiagnostic");
         test::fs::copy_file(built, appDir_ / "VellumoDiagnostic");
-        test::fs::copy_file(built.parent_path() / "libvellumo-gui.so", appDir_ / "libvellumo-gui.so");
+        for (const char* companion : {"libvellumo-gui.so", "vellumo-clipboard-keeper"})
+            test::fs::copy_file(built.parent_path() / companion, appDir_ / companion);
+    }
+
+    // Process ids of programs started from the test's own copy of the program's folder.
+    std::vector<pid_t> OurProcesses() const {
+        std::vector<pid_t> found;
+        for (const auto& entry : test::fs::directory_iterator("/proc")) {
+            const std::string name = entry.path().filename().string();
+            if (name.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::error_code ec;
+            const path exe = test::fs::read_symlink(entry.path() / "exe", ec);
+            if (!ec && exe.parent_path() == appDir_)
+                found.push_back(static_cast<pid_t>(std::stoi(name)));
+        }
+        return found;
+    }
+
+    std::string Clipboard() {
+        return X({"timeout", "5", "xclip", "-o", "-selection", "clipboard"}).out;
     }
 
     test::ProcessResult X(const std::vector<std::string>& argv) {
         return test::RunProcess(argv, {{"DISPLAY", display_}});
+    }
+
+    // Starts the program, finds its window, clicks Copy To Clipboard, reads the copy back while
+    // the program runs, clicks Exit and waits for the program to end. Returns the copy.
+    std::string CopyThenExit() {
+        const std::map<std::string, std::string> env = {
+            {"DISPLAY", display_},
+            {"WAYLAND_DISPLAY", ""},
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"HOME", Home().string()},
+            {"XDG_CONFIG_HOME", ConfigHome().string()},
+            {"XDG_DATA_HOME", DataHome().string()},
+            {"XDG_DOCUMENTS_DIR", Documents().string()}};
+        Background program({(appDir_ / "VellumoDiagnostic").string()}, env,
+                           (Home() / "program.log").string());
+
+        const test::ProcessResult found = X({"timeout", "20", "xdotool", "search", "--sync",
+                                             "--onlyvisible", "--name", "^Vellumo Diagnostic$"});
+        EXPECT_EQ(found.exitCode, 0) << test::ReadFile(Home() / "program.log");
+        if (found.exitCode != 0)
+            return {};
+        const std::string window = found.out.substr(0, found.out.find('\n'));
+
+        // The window is 8130 x 8715 twips; Copy To Clipboard sits at (240, 300), 2235 x 435
+        // twips, Exit at (5670, 300).
+        const std::string geometry = X({"xdotool", "getwindowgeometry", "--shell", window}).out;
+        const auto field = [&](const std::string& name) {
+            const size_t at = geometry.find(name + "=");
+            return at == std::string::npos ? 0 : std::stoi(geometry.substr(at + name.size() + 1));
+        };
+        const int width = field("WIDTH"), height = field("HEIGHT");
+        EXPECT_GT(width, 0) << geometry;
+        const auto px = [](int twips, int pixels, int total) {
+            return std::to_string(twips * pixels / total);
+        };
+        const std::string copyX = px(240 + 2235 / 2, width, 8130),
+                          buttonY = px(300 + 435 / 2, height, 8715);
+        EXPECT_EQ(
+            X({"xdotool", "mousemove", "--window", window, copyX, buttonY, "click", "1"}).exitCode,
+            0);
+        std::string clip;
+        for (int i = 0; i < 60 && clip.rfind("OS: ", 0) != 0; ++i) {
+            std::this_thread::sleep_for(100ms);
+            clip = Clipboard();
+        }
+        X({"xdotool", "mousemove", "--window", window, px(5670 + 2235 / 2, width, 8130), buttonY,
+           "click", "1"});
+        EXPECT_EQ(program.WaitExit(10s), 0);
+        return clip;
+    }
+
+    // Waits a little for the program's processes to end; true when none is left.
+    bool NoProcessOfOursLeft() const {
+        for (int i = 0; i < 100; ++i) {
+            if (OurProcesses().empty())
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
     }
 
     std::string display_;
@@ -96,43 +175,9 @@ protected:
     path appDir_;
 };
 
-TEST_F(WindowX11Test, WindowIsFoundCopiesTheReportAndExits) {
+TEST_F(WindowX11Test, WindowIsFoundCopiesTheReportAndTheCopyOutlivesTheProgram) {
     ASSERT_EQ(X({"xdpyinfo"}).exitCode, 0) << "Xvfb did not start";
-    const std::map<std::string, std::string> env = {{"DISPLAY", display_},
-                                                    {"WAYLAND_DISPLAY", ""},
-                                                    {"QT_QPA_PLATFORM", "xcb"},
-                                                    {"HOME", Home().string()},
-                                                    {"XDG_CONFIG_HOME", ConfigHome().string()},
-                                                    {"XDG_DATA_HOME", DataHome().string()},
-                                                    {"XDG_DOCUMENTS_DIR", Documents().string()}};
-    Background program({(appDir_ / "VellumoDiagnostic").string()}, env,
-                       (Home() / "program.log").string());
-
-    const test::ProcessResult found = X({"timeout", "20", "xdotool", "search", "--sync",
-                                         "--onlyvisible", "--name", "^Vellumo Diagnostic$"});
-    ASSERT_EQ(found.exitCode, 0) << test::ReadFile(Home() / "program.log");
-    const std::string window = found.out.substr(0, found.out.find('\n'));
-
-    // The window is 8130 x 8715 twips; Copy To Clipboard sits at (240, 300), 2235 x 435 twips.
-    const std::string geometry = X({"xdotool", "getwindowgeometry", "--shell", window}).out;
-    const auto field = [&](const std::string& name) {
-        const size_t at = geometry.find(name + "=");
-        return at == std::string::npos ? 0 : std::stoi(geometry.substr(at + name.size() + 1));
-    };
-    const int width = field("WIDTH"), height = field("HEIGHT");
-    ASSERT_GT(width, 0) << geometry;
-    const auto px = [](int twips, int pixels, int total) {
-        return std::to_string(twips * pixels / total);
-    };
-    const std::string copyX = px(240 + 2235 / 2, width, 8130),
-                      copyY = px(300 + 435 / 2, height, 8715);
-    ASSERT_EQ(X({"xdotool", "mousemove", "--window", window, copyX, copyY, "click", "1"}).exitCode,
-              0);
-    std::string clip;
-    for (int i = 0; i < 60 && clip.rfind("OS: ", 0) != 0; ++i) {
-        std::this_thread::sleep_for(100ms);
-        clip = X({"timeout", "5", "xclip", "-o", "-selection", "clipboard"}).out;
-    }
+    const std::string clip = CopyThenExit();
     ASSERT_EQ(clip.rfind("OS: ", 0), 0u) << clip;
     const std::string dataPath = (DataHome() / "Vellumo Data").string() + "/";
     EXPECT_NE(clip.find("\r\nAppPath: " + appDir_.string() + "/\r\n"), std::string::npos) << clip;
@@ -141,10 +186,40 @@ TEST_F(WindowX11Test, WindowIsFoundCopiesTheReportAndExits) {
     ASSERT_GE(clip.size(), lastLine.size());
     EXPECT_EQ(clip.substr(clip.size() - lastLine.size()), lastLine);
 
-    // Exit at twips (5670, 300).
-    X({"xdotool", "mousemove", "--window", window, px(5670 + 2235 / 2, width, 8130), copyY, "click",
-       "1"});
-    EXPECT_EQ(program.WaitExit(10s), 0);
+    // No clipboard manager runs here: the keeper holds the copy, byte for byte.
+    EXPECT_EQ(Clipboard(), clip);
+    ASSERT_EQ(OurProcesses().size(), 1u) << "one keeper serves the clipboard";
+
+    // Another program takes the clipboard: the keeper ends.
+    test::WriteFile(Home() / "other.txt", "another program's text");
+    Background other({"xclip", "-quiet", "-selection", "clipboard", "-i",
+                      (Home() / "other.txt").string()},
+                     {{"DISPLAY", display_}}, (Home() / "xclip.log").string());
+    EXPECT_TRUE(NoProcessOfOursLeft()) << "a process of the program is still running";
+    EXPECT_EQ(Clipboard(), "another program's text");
+}
+
+TEST_F(WindowX11Test, RunningClipboardManagerReceivesTheCopy) {
+    ASSERT_EQ(X({"xdpyinfo"}).exitCode, 0) << "Xvfb did not start";
+    const path managerLog = Home() / "manager.log";
+    const path saved = Home() / "saved.txt";
+    Background manager({test::BuiltProgram("fake_clipboard_manager"), saved.string()},
+                       {{"DISPLAY", display_}}, managerLog.string());
+    for (int i = 0; i < 100 && test::ReadFile(managerLog).find("ready") == std::string::npos; ++i)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_NE(test::ReadFile(managerLog).find("ready"), std::string::npos);
+
+    const std::string clip = CopyThenExit();
+    ASSERT_EQ(clip.rfind("OS: ", 0), 0u) << clip;
+    // The manager saved the copy and serves it; nothing of the program stays behind.
+    EXPECT_TRUE(NoProcessOfOursLeft()) << "the copy went to the manager, not to a keeper";
+    EXPECT_EQ(test::ReadFile(saved), clip);
+    std::string served;
+    for (int i = 0; i < 40 && served != clip; ++i) {
+        served = Clipboard();
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(served, clip);
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // Qt implementation of the UI service.
 #include "ui/qt/QtUi.h"
 
+#include "ui/posix/ClipboardHandOver.h"
 #include "ui/qt/DiagnosticWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -12,6 +14,9 @@
 namespace vellumo::ui {
 
 namespace {
+// How long the clipboard's change of owner may take to reach Qt after the keeper took it.
+constexpr int kOwnershipChangeWaitMs = 1000;
+
 QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 QMessageBox::Icon ToQt(MsgIcon icon) {
@@ -56,7 +61,24 @@ bool QtUi::SetClipboardText(const std::string& text) {
     if (clipboard == nullptr)
         return false;
     clipboard->setText(FromUtf8(text), QClipboard::Clipboard);
+    copied_ = true;
+    copiedText_ = text;
     return true;
+}
+
+void QtUi::KeepClipboardAfterExit() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    // Another program's text since the copy is not ours to keep.
+    if (!copied_ || clipboard == nullptr || !clipboard->ownsClipboard())
+        return;
+    if (!HandClipboardToKeeper(copiedText_))
+        return;
+    // Let Qt learn that the keeper owns the clipboard now; otherwise it would offer the text to a
+    // clipboard manager once more when it shuts down, and wait for an answer that never comes.
+    QElapsedTimer waited;
+    waited.start();
+    while (clipboard->ownsClipboard() && waited.elapsed() < kOwnershipChangeWaitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kOwnershipChangeWaitMs / 10);
 }
 
 ScreenFacts QtUi::Screen() const {

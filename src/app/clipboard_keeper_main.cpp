@@ -1,0 +1,147 @@
+// vellumo-clipboard-keeper: keeps the copied report on the clipboard after the program has ended.
+// Reads the text (UTF-8) from standard input and takes the clipboard with it. The process that was
+// started exits 0 once the clipboard is held (1 when it could not be taken, 2 on bad input); a
+// detached child serves the text until another program takes the clipboard, or hands it to a
+// running clipboard manager. On Wayland without X11 the text goes to wl-copy, which serves it the
+// same way where the compositor allows it.
+#include "ui/x11/ClipboardKeeper.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A report is a few kilobytes; far more than that is not a report.
+constexpr size_t kLargestText = 64 * 1024 * 1024;
+constexpr int kHeld = 0;
+constexpr int kNotHeld = 1;
+constexpr int kBadInput = 2;
+
+bool ReadAll(int fd, std::string& text) {
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (text.size() + static_cast<size_t>(n) > kLargestText)
+            return false;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool HasVariable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// The detached server must not hold the terminal or the starter's pipes open.
+void DetachStandardStreams() {
+    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null < 0)
+        return;
+    for (int fd = 0; fd <= 2; ++fd)
+        dup2(null, fd);
+    if (null > 2)
+        close(null);
+}
+
+// Wayland alone: wl-copy takes the selection and serves it from the background itself.
+int HandToWlCopy(const std::string& text) {
+    int input[2];
+    if (pipe2(input, O_CLOEXEC) != 0)
+        return kNotHeld;
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(input[0], 0);
+        execlp("wl-copy", "wl-copy", "--type", "text/plain;charset=utf-8",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(input[0]);
+    const bool written = child > 0 && WriteAll(input[1], text);
+    close(input[1]);
+    if (child < 0)
+        return kNotHeld;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
+        std::fputs("vellumo-clipboard-keeper: wl-copy is not installed; the clipboard ends with "
+                   "the program\n",
+                   stderr);
+    return written && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kHeld : kNotHeld;
+}
+
+int KeepOnX11(const std::string& text) {
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0)
+        return kNotHeld;
+    const pid_t child = fork();
+    if (child < 0)
+        return kNotHeld;
+    if (child > 0) {
+        close(ready[1]);
+        char answer = 0;
+        ssize_t n = 0;
+        while ((n = read(ready[0], &answer, 1)) < 0 && errno == EINTR) {
+        }
+        close(ready[0]);
+        return n == 1 && answer == '1' ? kHeld : kNotHeld;
+    }
+    // The detached server: its own session, no current folder held.
+    close(ready[0]);
+    setsid();
+    if (chdir("/") != 0) {
+        // Any folder will do; "/" only keeps file systems unmountable.
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    int signalFd = ready[1];
+    const vellumo::x11::KeepResult result = vellumo::x11::KeepClipboardText(text, [&] {
+        (void)WriteAll(signalFd, "1");
+        close(signalFd);
+        signalFd = -1;
+        DetachStandardStreams();
+    });
+    if (signalFd >= 0) {
+        (void)WriteAll(signalFd, "0");
+        close(signalFd);
+    }
+    _exit(result == vellumo::x11::KeepResult::NoDisplay ? kNotHeld : kHeld);
+}
+
+} // namespace
+
+int main() {
+    std::string text;
+    if (!ReadAll(0, text)) {
+        std::fputs("vellumo-clipboard-keeper: the text cannot be read or is too long\n", stderr);
+        return kBadInput;
+    }
+    if (!HasVariable("DISPLAY") && HasVariable("WAYLAND_DISPLAY"))
+        return HandToWlCopy(text);
+    return KeepOnX11(text);
+}
