@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets of fuzz/ with clang and runs each one for a short while on a copy
 # of its seed corpus (docs/reliability.md). A crash, a sanitizer finding, a leak or a timeout
 # fails the run; the input that caused it is kept in the artifacts folder.
-# Needs clang and its sanitizer runtimes (libclang-rt-14-dev); installs nothing itself.
+# Needs clang and its sanitizer runtime (libclang-rt-N-dev of the same version); installs nothing
+# itself.
 # Usage: scripts/fuzz-smoke.sh [target...]      (default: every fuzz/*_fuzz.cpp)
 #   FUZZ_SECONDS   seconds per target (default 20; 600 for a long run)
 #   FUZZ_CORPUS    a folder that keeps each target's grown corpus between runs (default: a

@@ -1,35 +1,80 @@
 #!/usr/bin/env bash
 # Installs the Debian/Ubuntu packages the build and the tests need, only those that are missing.
+# Works on Debian 12 and later and on the Ubuntu LTS releases; needs root or sudo.
 # Usage: scripts/install-deps.sh [run|test]   ("run" needs less than "test").
 set -euo pipefail
 
 what="${1:-test}"
-packages=(cmake g++ make pkg-config qt6-base-dev libqt6opengl6-dev libsqlite3-dev)
+packages=(cmake g++ make pkg-config qt6-base-dev libqt6opengl6-dev libsqlite3-dev libxcb1-dev)
 if [ "$what" = "test" ]; then
+    # locales brings localedef and the locale sources the tests compile their locales from.
     packages+=(googletest libgtest-dev libgmock-dev xvfb xauth xclip xdotool xdg-utils locales
                imagemagick x11-utils util-linux
-               wine wine64 g++-mingw-w64-x86-64-posix mingw-w64-tools
-               clang libclang-rt-14-dev valgrind strace)
+               wine g++-mingw-w64-x86-64-posix mingw-w64-tools
+               clang valgrind strace)
 fi
+# Wanted where the release has them: the 64-bit Wine loader is its own package on some releases
+# and part of "wine" on others.
+optional=()
+if [ "$what" = "test" ]; then
+    optional+=(wine64)
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "install-deps: packages are missing and neither root nor sudo is available" >&2
+        exit 1
+    fi
+    sudo="sudo"
+fi
+
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+updated=0
+apt_install() {
+    if [ "$updated" = 0 ]; then
+        $sudo apt-get update -qq
+        updated=1
+    fi
+    echo "Installing: $*"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@"
+}
+
+available() {
+    [ -n "$(apt-cache policy "$1" 2>/dev/null | sed -n 's/^ *Candidate: *//p' | grep -v '(none)')" ]
+}
 
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
+    installed "$p" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    apt_install "${missing[@]}"
+fi
+
+extra=()
+for p in "${optional[@]}"; do
+    if ! installed "$p"; then
+        [ "$updated" = 1 ] || { $sudo apt-get update -qq; updated=1; }
+        available "$p" && extra+=("$p")
     fi
 done
 
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The fuzzers and the sanitizer runtime must come from the clang that is installed: its runtime
+# package carries its major version (libclang-rt-14-dev with clang 14, -18- with clang 18). Older
+# releases ship the runtime inside libclang-common-N-dev, which clang already depends on.
+if [ "$what" = "test" ]; then
+    clang_major="$(clang -dumpversion | cut -d. -f1)"
+    runtime="libclang-rt-${clang_major}-dev"
+    if ! installed "$runtime"; then
+        [ "$updated" = 1 ] || { $sudo apt-get update -qq; updated=1; }
+        available "$runtime" && extra+=("$runtime")
+    fi
 fi
 
-# The tests check number formatting under a locale with a decimal comma.
-if [ "$what" = "test" ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "warning: could not generate de_DE.UTF-8" >&2
+if [ "${#extra[@]}" -gt 0 ]; then
+    apt_install "${extra[@]}"
 fi
