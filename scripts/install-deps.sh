@@ -8,7 +8,9 @@ what="${1:-test}"
 packages=(cmake g++ make pkg-config qt6-base-dev libqt6opengl6-dev libsqlite3-dev libxcb1-dev)
 if [ "$what" = "test" ]; then
     # locales brings localedef and the locale sources the tests compile their locales from.
-    packages+=(googletest libgtest-dev libgmock-dev xvfb xauth xclip xdotool xdg-utils locales
+    # xdg-utils finds a file's type with file(1) and the shared MIME database when no desktop runs.
+    packages+=(googletest libgtest-dev libgmock-dev xvfb xauth xclip xdotool xdg-utils file
+               shared-mime-info locales
                imagemagick x11-utils util-linux
                wine g++-mingw-w64-x86-64-posix mingw-w64-tools
                clang valgrind strace)

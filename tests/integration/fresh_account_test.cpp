@@ -277,7 +277,10 @@ TEST_F(FreshAccountTest, DisplayThatCannotBeOpenedGivesTheReportOnStandardOutput
 
 TEST_F(FreshAccountTest, OldDataAccessComponentsEndTheReportAtTheirLine) {
     const path home = UserFolder("dave");
-    std::map<std::string, std::string> env = {{"LD_PRELOAD", VELLUMO_OLD_DATA_ACCESS_LIBRARY}};
+    // Beside the program, where the unprivileged user can read it.
+    const path standIn = app_ / path(VELLUMO_OLD_DATA_ACCESS_LIBRARY).filename();
+    test::fs::copy_file(VELLUMO_OLD_DATA_ACCESS_LIBRARY, standIn);
+    std::map<std::string, std::string> env = {{"LD_PRELOAD", standIn.string()}};
     // A sanitizer runtime wants to be loaded first; the stand-in does not disturb it.
     if (const char* asan = std::getenv("ASAN_OPTIONS"))
         env["ASAN_OPTIONS"] = std::string(asan) + ":verify_asan_link_order=0";

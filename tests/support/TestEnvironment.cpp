@@ -1,4 +1,6 @@
-// Temporary homes, module resets and child processes for the tests.
+// The portable part of the test support: module resets, the isolated test's set-up and
+// tear-down around the platform's own, whole-file helpers. The platform parts (temporary folders,
+// child processes, the Windows registry sandbox) are in posix/ and win32/.
 #include "support/TestEnvironment.h"
 
 #include "diagnostic/modMain.h"
@@ -7,36 +9,16 @@
 #include "platform/CShellExecute.h"
 #include "settings/modOptions.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <fstream>
-#include <poll.h>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace vellumo::test {
+namespace {
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "vellumo-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
+const char* kIsolatedVars[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR"};
 
-TempDir::~TempDir() {
-    std::error_code ec;
-    // Tests may leave read-only folders behind; make them writable before removing.
-    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec))
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    if (std::getenv("VELLUMO_KEEP_TEST_FILES") == nullptr)
-        fs::remove_all(path_, ec);
-}
+} // namespace
 
 void ResetAllModules() {
     modMain::ResetState();
@@ -45,10 +27,7 @@ void ResetAllModules() {
     modOptions::ResetState();
     modMain::ResetSeams();
     CShellExecute::ResetState();
-}
-
-namespace {
-const char* kIsolatedVars[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR"};
+    ResetPlatformModules();
 }
 
 void IsolatedTest::SetUp() {
@@ -60,123 +39,42 @@ void IsolatedTest::SetUp() {
     fs::create_directories(ConfigHome());
     fs::create_directories(DataHome());
     fs::create_directories(Documents());
-    setenv("HOME", Home().c_str(), 1);
-    setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
-    setenv("XDG_DATA_HOME", DataHome().c_str(), 1);
-    setenv("XDG_DOCUMENTS_DIR", Documents().c_str(), 1);
+    SetEnv("HOME", Home().string());
+    SetEnv("XDG_CONFIG_HOME", ConfigHome().string());
+    SetEnv("XDG_DATA_HOME", DataHome().string());
+    SetEnv("XDG_DOCUMENTS_DIR", Documents().string());
+    PlatformSetUp(*this);
     scopedUi_ = std::make_unique<ui::ScopedUi>(ui_);
-    previousObserver_ = SetReportErrorObserver([this](const ReportedError& e) { reportedErrors_.push_back(e); });
+    scopedWindows_ = std::make_unique<ScopedWindowHost>(windows_);
+    previousObserver_ =
+        SetReportErrorObserver([this](const ReportedError& e) { reportedErrors_.push_back(e); });
     ResetAllModules();
 }
 
 void IsolatedTest::TearDown() {
     ResetAllModules();
     SetReportErrorObserver(previousObserver_);
+    scopedWindows_.reset();
     scopedUi_.reset();
+    PlatformTearDown();
     for (const char* name : kIsolatedVars) {
         if (auto it = savedEnv_.find(name); it != savedEnv_.end())
-            setenv(name, it->second.c_str(), 1);
+            SetEnv(name, it->second);
         else
-            unsetenv(name);
+            UnsetEnv(name);
     }
     home_.reset();
 }
 
-bool RunningAsRoot() { return geteuid() == 0; }
-
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env,
                          const std::string& stdinText) {
     return RunProcessWith(argv, ProcessOptions{env, {}, stdinText, {}, false});
 }
 
-ProcessResult RunProcessWith(const std::vector<std::string>& command, const ProcessOptions& options) {
-    std::vector<std::string> argv = command;
-    if (options.asNobody && RunningAsRoot())
-        argv.insert(argv.begin(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
-    const std::map<std::string, std::string>& env = options.env;
-    const std::string& stdinText = options.stdinText;
-    int outPipe[2], errPipe[2], inPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0)
-        throw std::runtime_error("pipe failed");
-    std::map<std::string, std::string> merged;
-    for (char** e = environ; *e != nullptr; ++e) {
-        std::string entry(*e);
-        auto eq = entry.find('=');
-        if (eq != std::string::npos)
-            merged[entry.substr(0, eq)] = entry.substr(eq + 1);
-    }
-    for (const auto& [k, v] : env)
-        merged[k] = v;
-    for (const auto& name : options.unset)
-        merged.erase(name);
-    std::vector<std::string> envStrings;
-    for (const auto& [k, v] : merged)
-        envStrings.push_back(k + "=" + v);
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], inPipe[0], inPipe[1]})
-            close(fd);
-        if (!options.workingFolder.empty() && chdir(options.workingFolder.c_str()) != 0)
-            _exit(126);
-        std::vector<char*> args, envp;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        for (const auto& e : envStrings)
-            envp.push_back(const_cast<char*>(e.c_str()));
-        envp.push_back(nullptr);
-        execvpe(args[0], args.data(), envp.data());
-        _exit(127);
-    }
-    close(outPipe[1]);
-    close(errPipe[1]);
-    close(inPipe[0]);
-    if (!stdinText.empty()) {
-        [[maybe_unused]] ssize_t w = write(inPipe[1], stdinText.data(), stdinText.size());
-    }
-    close(inPipe[1]);
-
-    ProcessResult result;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    int open = 2;
-    char buf[65536];
-    while (open > 0) {
-        if (poll(fds, 2, -1) < 0 && errno != EINTR)
-            break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n <= 0) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            } else {
-                (i == 0 ? result.out : result.err).append(buf, static_cast<size_t>(n));
-            }
-        }
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
-}
-
-ProcessResult RunProcessAsNobody(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
+ProcessResult RunProcessAsNobody(const std::vector<std::string>& argv,
+                                 const std::map<std::string, std::string>& env) {
     return RunProcessWith(argv, ProcessOptions{env, {}, {}, {}, true});
-}
-
-std::string BuiltProgram(const std::string& name) {
-    for (const char* sub : {"/src/", "/tools/", "/tools/reg/", "/tools/pack/", "/tests/", "/"}) {
-        std::string p = std::string(VELLUMO_BINARY_DIR) + sub + name;
-        if (fs::exists(p))
-            return p;
-    }
-    return std::string(VELLUMO_BINARY_DIR) + "/src/" + name;
 }
 
 std::string ReadFile(const fs::path& path) {
