@@ -12,7 +12,6 @@ public:
     [[nodiscard]] int MousePointer() const override { return ui::kPointerDefault; }
     [[nodiscard]] bool SetClipboardText(const std::string&) override { return false; }
     [[nodiscard]] ui::ScreenFacts Screen() const override { return {}; }
-    void ShowDiagnosticWindow() override {}
     int boxes = 0;
 };
 

@@ -4,7 +4,7 @@
 // Input: byte 0 is the password's length in bytes (any bytes, not necessarily valid UTF-8),
 // then the password, then the data.
 #include "library/CEncryption.h"
-#include "ui/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <clocale>
 #include <cstdint>

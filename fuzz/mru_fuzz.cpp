@@ -9,7 +9,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/cRegistry.h"
 #include "settings/cMRUFileList.h"
-#include "ui/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <algorithm>
 #include <clocale>

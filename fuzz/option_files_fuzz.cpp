@@ -11,7 +11,7 @@
 #include "settings/OptionFieldReader.h"
 #include "settings/OptionTables.h"
 #include "settings/modOptions.h"
-#include "ui/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <clocale>
 #include <cstdint>

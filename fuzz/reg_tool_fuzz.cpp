@@ -7,7 +7,7 @@
 #include "../tools/reg/RegData.cpp"
 #include "../tools/reg/RegTool.cpp"
 #include "platform/RegistryApi.h"
-#include "ui/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <clocale>
 #include <cstdint>

@@ -17,7 +17,7 @@
 #include "platform/modRegistry.h"
 #include "settings/cMRUFileList.h"
 #include "settings/modOptions.h"
-#include "ui/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <array>
 #include <clocale>

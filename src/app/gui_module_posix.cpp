@@ -45,6 +45,7 @@ vellumo_run_with_window(int argc, char* argv[], char* reason, size_t reasonSize)
     QApplication app(qtArgc, qtArgv.data());
     vellumo::ui::QtUi ui;
     vellumo::ui::ScopedUi scoped(ui);
+    vellumo::ScopedWindowHost scopedWindows(ui);
     // The common-dialog wrappers show Qt's dialogs in this build.
     vellumo::QtDialogBackend dialogs;
     vellumo::ScopedDialogBackend scopedDialogs(dialogs);

@@ -1,6 +1,7 @@
 // Entry point on Linux: with a display that can be opened, the window module (Qt) runs the program
 // with its window; otherwise the headless run writes the report to standard output (exit 0 when
 // the window would have been shown, 1 when the run ended before it).
+#include "diagnostic/WindowHost.h"
 #include "diagnostic/modMain.h"
 #include "platform/SystemProbes.h"
 #include "ui/HeadlessUi.h"
@@ -35,12 +36,14 @@ bool HasDisplay() {
 int RunHeadless() {
     vellumo::ui::HeadlessUi ui;
     vellumo::ui::ScopedUi scoped(ui);
+    vellumo::HeadlessWindowHost windows;
+    vellumo::ScopedWindowHost scopedWindows(windows);
     vellumo::modMain::Main();
     const std::string& report = vellumo::modMain::gstrDiagnosticReport;
     std::fwrite(report.data(), 1, report.size(), stdout);
     if (std::fflush(stdout) != 0)
         return 1;
-    return ui.WindowShown() ? 0 : 1;
+    return windows.WindowShown() ? 0 : 1;
 }
 
 using WindowEntry = int (*)(int, char**, char*, size_t);

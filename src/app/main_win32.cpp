@@ -15,6 +15,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     vellumo::ui::Win32Ui ui;
     vellumo::ui::ScopedUi scoped(ui);
+    vellumo::ScopedWindowHost scopedWindows(ui);
     // The common-dialog wrappers show the system's dialogs in this build.
     vellumo::Win32DialogBackend dialogs;
     vellumo::ScopedDialogBackend scopedDialogs(dialogs);

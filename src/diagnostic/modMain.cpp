@@ -2,6 +2,7 @@
 #include "diagnostic/modMain.h"
 
 #include "BuildSettings.h"
+#include "diagnostic/WindowHost.h"
 #include "log/ReportError.h"
 #include "log/modDebug.h"
 #include "platform/COSInfo.h"
@@ -15,39 +16,7 @@
 
 namespace vellumo::modMain {
 
-std::string gstrDiagnosticReport;
-bool ScriptingRuntimePresent = false;
-std::string WindowsUserName;
-std::string gstrOSVersion;
-
-std::string AppPath;
-std::string MyDocsPath;
-std::string CommonDocsPath;
-std::string DataPath;
-std::string DefaultDataPath;
-std::string AutoBackupPath;
-std::string DefaultAutoBackupPath;
-std::string DefaultOneClickBackupPath;
-std::string ConfigPath;
-std::string CommonConfigPath;
-std::string DbPath;
-std::string ExportPath;
-std::string CalendarPath;
-std::string LogPath;
-
-std::string gstrStatusText;
-std::string gstrProductName;
-std::string gstrAppTitle;
-std::string gstrUserNameForDb;
-std::string gstrDateFormatLong;
-std::string gstrDateFormatShort;
-std::string gstrTimeFormat;
-std::string gstrDefaultFontName;
-Currency gcurDefaultFontSize;
-std::string gstrDefaultFixedFontName;
-int16_t gintDefaultFixedFontSize = 0;
-int32_t glngDefaultBackColorEdit = 0;
-int32_t glngDefaultBackColorTree = 0;
+RunFacts gRunFacts;
 
 namespace {
 
@@ -78,11 +47,6 @@ int16_t ToInteger(int32_t value) {
 }
 
 } // namespace
-
-void AppendReportLine(const std::string& line) {
-    gstrDiagnosticReport += line;
-    gstrDiagnosticReport += kCrLf;
-}
 
 void Main() {
     int32_t DebugLineNum = 0;
@@ -131,7 +95,7 @@ void Main() {
             LogPaths();
             AppendReportLine(std::string("ScriptingRuntimePresent: ") + BoolText(ScriptingRuntimePresent));
             Stage("ShowDiagnosticWindow");
-            ui::Ui().ShowDiagnosticWindow();
+            Windows().ShowDiagnosticWindow();
         }
     } catch (...) {
         const RuntimeError e = CurrentRuntimeError();
@@ -241,22 +205,10 @@ void SetStageHookForTesting(std::function<void(const std::string& stage)> hook) 
 
 void ResetState() {
     StageHook() = nullptr;
-    gstrDiagnosticReport.clear();
-    ScriptingRuntimePresent = false;
-    WindowsUserName.clear();
-    gstrOSVersion.clear();
-    for (std::string* path : {&AppPath, &MyDocsPath, &CommonDocsPath, &DataPath, &DefaultDataPath, &AutoBackupPath,
-                              &DefaultAutoBackupPath, &DefaultOneClickBackupPath, &ConfigPath, &CommonConfigPath,
-                              &DbPath, &ExportPath, &CalendarPath, &LogPath})
-        path->clear();
-    for (std::string* text : {&gstrStatusText, &gstrProductName, &gstrAppTitle, &gstrUserNameForDb,
-                              &gstrDateFormatLong, &gstrDateFormatShort, &gstrTimeFormat, &gstrDefaultFontName,
-                              &gstrDefaultFixedFontName})
-        text->clear();
-    gcurDefaultFontSize = Currency{};
-    gintDefaultFixedFontSize = 0;
-    glngDefaultBackColorEdit = 0;
-    glngDefaultBackColorTree = 0;
+    gRunFacts = RunFacts{};
+    ResetReport();
+    ResetPathSet();
+    ResetDefaults();
 }
 
 } // namespace vellumo::modMain

@@ -1,8 +1,10 @@
-// The start-up sequence and its globals: the diagnostic report, the path set, the product's
-// defaults, the installation checks and the small queries they use.
+// The start-up sequence: Main, the paths and defaults it derives (their globals are in state/),
+// the installation checks and the small queries they use.
 #pragma once
 
-#include "platform/NumberText.h"
+#include "state/Defaults.h"
+#include "state/DiagnosticReport.h"
+#include "state/PathSet.h"
 
 #include <cstdint>
 #include <functional>
@@ -10,49 +12,21 @@
 
 namespace vellumo::modMain {
 
-// ---- The diagnostic report and the run's facts ----
-// One text of lines, each ended by CR LF; the OS line replaces it, every later line is appended.
-extern std::string gstrDiagnosticReport;
-extern bool ScriptingRuntimePresent;
-extern std::string WindowsUserName;
-extern std::string gstrOSVersion;
-
-// ---- Path set; every folder ends with the path separator ----
-extern std::string AppPath;
-extern std::string MyDocsPath;
-extern std::string CommonDocsPath;
-extern std::string DataPath; // also the setting DataPath of the option files
-extern std::string DefaultDataPath;
-extern std::string AutoBackupPath; // also the setting AutoBackupPath
-extern std::string DefaultAutoBackupPath;
-extern std::string DefaultOneClickBackupPath;
-extern std::string ConfigPath;
-extern std::string CommonConfigPath;
-extern std::string DbPath;
-extern std::string ExportPath;
-extern std::string CalendarPath;
-extern std::string LogPath;
-
-// ---- Defaults set by InitializeDefaults ----
-extern std::string gstrStatusText;
-extern std::string gstrProductName;
-extern std::string gstrAppTitle;
-extern std::string gstrUserNameForDb;
-extern std::string gstrDateFormatLong;
-extern std::string gstrDateFormatShort;
-extern std::string gstrTimeFormat;
-extern std::string gstrDefaultFontName;
-extern Currency gcurDefaultFontSize;
-extern std::string gstrDefaultFixedFontName;
-extern int16_t gintDefaultFixedFontSize;
-extern int32_t glngDefaultBackColorEdit;
-extern int32_t glngDefaultBackColorTree;
+// ---- The run's facts (the report, the path set and the defaults are in state/) ----
+// Every fact with its start value; ResetState restores this whole set.
+struct RunFacts {
+    bool ScriptingRuntimePresent = false;
+    std::string WindowsUserName;
+    std::string gstrOSVersion;
+};
+extern RunFacts gRunFacts;
+inline bool& ScriptingRuntimePresent = gRunFacts.ScriptingRuntimePresent;
+inline std::string& WindowsUserName = gRunFacts.WindowsUserName;
+inline std::string& gstrOSVersion = gRunFacts.gstrOSVersion;
 
 // ---- Start-up sequence ----
 // The whole run up to showing the window (or its early end). Never throws.
 void Main();
-// Appends label + value + CR LF to the report.
-void AppendReportLine(const std::string& line);
 
 void GetOSDetails(std::string& ComputerName, std::string& Language, int32_t& OSBuild,
                   int32_t& OSMajorVersion, int32_t& OSMinorVersion, int32_t& WindowsType);
@@ -99,7 +73,8 @@ void ResetSeams();
 // "LogPaths", "ShowDiagnosticWindow"); a hook may throw to simulate a failing stage.
 void SetStageHookForTesting(std::function<void(const std::string& stage)> hook);
 
-// Restores every global of this module to its start value.
+// Restores every global of this module to its start value: the run's facts, the report, the path
+// set, the defaults and the stage hook.
 void ResetState();
 
 } // namespace vellumo::modMain

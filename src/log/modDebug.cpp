@@ -2,7 +2,7 @@
 #include "log/modDebug.h"
 
 #include "BuildSettings.h"
-#include "diagnostic/modMain.h"
+#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "log/modLog.h"
 #include "platform/RuntimeError.h"

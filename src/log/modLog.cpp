@@ -2,7 +2,7 @@
 #include "log/modLog.h"
 
 #include "BuildSettings.h"
-#include "diagnostic/modMain.h"
+#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"

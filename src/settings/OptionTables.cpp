@@ -1,7 +1,7 @@
 // The option-file tables and the written and read forms of their values.
 #include "settings/OptionTables.h"
 
-#include "diagnostic/modMain.h"
+#include "state/PathSet.h"
 #include "settings/modOptions.h"
 
 #include <array>

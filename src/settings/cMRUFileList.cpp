@@ -1,7 +1,7 @@
 // The recent-files list: its array, menu captions, "mru.ini" and its registry form.
 #include "settings/cMRUFileList.h"
 
-#include "diagnostic/modMain.h"
+#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "log/modDebug.h"
 #include "platform/CodePage.h"

@@ -1,7 +1,8 @@
 // The option files: restoring defaults, saving and reading "options.ini" and "auxiliary.ini".
 #include "settings/modOptions.h"
 
-#include "diagnostic/modMain.h"
+#include "state/Defaults.h"
+#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "log/modDebug.h"
 #include "platform/CodePage.h"

@@ -1,7 +1,9 @@
 // The settings' registry form, the font records and the one-time migration from the option files.
 #include "settings/modOptions.h"
 
-#include "diagnostic/modMain.h"
+#include "state/Defaults.h"
+#include "state/DiagnosticReport.h"
+#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "log/modDebug.h"
 #include "platform/RuntimeError.h"

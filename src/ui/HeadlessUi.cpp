@@ -1,7 +1,5 @@
-// The headless UI service: message boxes on standard error, the window's load without a window.
+// The headless UI service: message boxes on standard error.
 #include "ui/HeadlessUi.h"
-
-#include "diagnostic/frmMain.h"
 
 #include <cstdio>
 #include <string>
@@ -20,13 +18,6 @@ void HeadlessUi::MsgBox(std::string_view text, MsgIcon /*icon*/, std::string_vie
 bool HeadlessUi::SetClipboardText(const std::string& /*text*/) {
     // Without a display there is no clipboard to open.
     return false;
-}
-
-void HeadlessUi::ShowDiagnosticWindow() {
-    frmMain form;
-    form.Form_Load();
-    form.Form_Activate();
-    windowShown_ = true;
 }
 
 } // namespace vellumo::ui

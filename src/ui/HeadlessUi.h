@@ -1,5 +1,5 @@
 // The UI service without a display: message boxes go to standard error as "title: text" (the
-// first button taken), the clipboard is unavailable, and showing the window runs its load only.
+// first button taken) and the clipboard is unavailable.
 #pragma once
 
 #include "ui/UiService.h"
@@ -13,15 +13,9 @@ public:
     [[nodiscard]] int MousePointer() const override { return pointer_; }
     [[nodiscard]] bool SetClipboardText(const std::string& text) override;
     [[nodiscard]] ScreenFacts Screen() const override { return ScreenFacts{}; }
-    // Runs the window's load (so the report is complete) and its first activation.
-    void ShowDiagnosticWindow() override;
-
-    // True once ShowDiagnosticWindow has run: the run reached the point of showing the window.
-    [[nodiscard]] bool WindowShown() const { return windowShown_; }
 
 private:
     int pointer_ = kPointerDefault;
-    bool windowShown_ = false;
 };
 
 } // namespace vellumo::ui

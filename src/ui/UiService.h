@@ -1,6 +1,7 @@
 // The small UI service through which the program shows message boxes, sets the mouse pointer,
-// writes the clipboard, reads the screen's facts and shows its window. Four implementations:
-// Qt, Win32, headless (standard error, first button taken) and recording (tests).
+// writes the clipboard and reads the screen's facts. Implementations: Qt, Win32, headless
+// (standard error, first button taken) and, in the tests, a recording one. The diagnostic window
+// itself is shown through diagnostic/WindowHost.h.
 #pragma once
 
 #include <cstdint>
@@ -41,8 +42,6 @@ public:
     // form the platform's plain-text format needs). False when the clipboard cannot be opened.
     [[nodiscard]] virtual bool SetClipboardText(const std::string& text) = 0;
     [[nodiscard]] virtual ScreenFacts Screen() const = 0;
-    // Creates the diagnostic window, runs its load and shows it modeless. Returns at once.
-    virtual void ShowDiagnosticWindow() = 0;
 };
 
 // The service in use. Before one is installed, a headless service is used.

@@ -52,7 +52,7 @@ protected:
 
 TEST_F(MainTest, ReportHoldsEveryLineInOrderWithCrLf) {
     modMain::Main();
-    ASSERT_EQ(ui_.windowsShown, 1);
+    ASSERT_EQ(windows_.WindowsShown(), 1);
     const std::vector<std::string> lines = SplitCrLf(modMain::gstrDiagnosticReport);
     ASSERT_GE(lines.size(), 16u);
     const std::vector<std::string> head = {"OS: ",         "WindowsUserName: ", "AppPath: ", "MyDocsPath: ",
@@ -123,7 +123,7 @@ TEST_F(MainTest, ErrorBeforeCommonControlsReportsProgressOneAndShowsNoWindow) {
     EXPECT_EQ(e.module, "modMain");
     EXPECT_EQ(e.procedure, "Main");
     EXPECT_EQ(e.extra, "DebugLineNum = 1");
-    EXPECT_EQ(ui_.windowsShown, 0);
+    EXPECT_EQ(windows_.WindowsShown(), 0);
     // The sequence ended where the error happened: the hourglass stays.
     EXPECT_EQ(ui_.MousePointer(), 11);
     EXPECT_EQ(stages_.back(), "CheckDatabase");
@@ -137,7 +137,7 @@ TEST_F(MainTest, ErrorAfterCommonControlsReportsProgressFour) {
     EXPECT_EQ(reportedErrors_[0].extra, "DebugLineNum = 4");
     EXPECT_EQ(reportedErrors_[0].number, err::kOverflow);
     EXPECT_EQ(modMain::gstrDiagnosticReport.find("ScriptingRuntimePresent: "), std::string::npos);
-    EXPECT_EQ(ui_.windowsShown, 0);
+    EXPECT_EQ(windows_.WindowsShown(), 0);
 }
 
 TEST_F(MainTest, Error364IsNotReportedButStillEndsTheRun) {
@@ -154,7 +154,7 @@ TEST_F(MainTest, Error364IsNotReportedButStillEndsTheRun) {
         modMain::Main();
         EXPECT_TRUE(reportedErrors_.empty()) << stage;
         EXPECT_EQ(stages_.back(), stage);
-        EXPECT_EQ(ui_.windowsShown, 0);
+        EXPECT_EQ(windows_.WindowsShown(), 0);
     }
 }
 

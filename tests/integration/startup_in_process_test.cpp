@@ -65,7 +65,7 @@ TEST_F(StartupInProcessTest, OldDataAccessVersionEndsTheRunWithoutAWindow) {
 
     modMain::Main();
 
-    EXPECT_EQ(ui_.windowsShown, 0);
+    EXPECT_EQ(windows_.WindowsShown(), 0);
     EXPECT_EQ(ui_.MousePointer(), ui::kPointerHourglass) << "the pointer stays an hourglass";
     const std::vector<std::string> report = Report();
     ASSERT_FALSE(report.empty());
@@ -87,7 +87,7 @@ TEST_F(StartupInProcessTest, MissingScriptingRuntimeIsReportedAndLoggedBeforeThe
 
     modMain::Main();
 
-    EXPECT_EQ(ui_.windowsShown, 1);
+    EXPECT_EQ(windows_.WindowsShown(), 1);
     EXPECT_TRUE(Contains(Report(), "ScriptingRuntimePresent: False"));
     const std::vector<std::string> log = LogMessages();
     const auto missing = std::find(log.begin(), log.end(), "Scripting Runtime not present.");

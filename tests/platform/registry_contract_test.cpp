@@ -212,15 +212,15 @@ TEST_F(RegistryContractTest, DwordsReadInBothByteOrdersAndOtherTypesAsByteArrays
 }
 
 TEST_F(RegistryContractTest, ExpandableTextsReadWithTheirEnvironmentReferencesExpanded) {
-    setenv("VELLUMO_CONTRACT_DIR", "/opt/vellumo", 1);
-    unsetenv("VELLUMO_CONTRACT_UNSET");
+    test::SetEnv("VELLUMO_CONTRACT_DIR", "/opt/vellumo");
+    test::UnsetEnv("VELLUMO_CONTRACT_UNSET");
     // Variable names compare without regard to case; unknown references and lone "%" stay.
     WriteRaw(kKey, "Path", REG_EXPAND_SZ,
              std::string("%vellumo_contract_dir%\\data;%VELLUMO_CONTRACT_UNSET%;50%") + '\0');
     auto reg = At(kKey, "Path");
     EXPECT_EQ(reg.Value(), Variant(std::string("/opt/vellumo\\data;%VELLUMO_CONTRACT_UNSET%;50%")));
     EXPECT_EQ(reg.ValueType(), REG_EXPAND_SZ);
-    unsetenv("VELLUMO_CONTRACT_DIR");
+    test::UnsetEnv("VELLUMO_CONTRACT_DIR");
 }
 
 // ---- cRegistry: writing ----

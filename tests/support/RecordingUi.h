@@ -1,5 +1,5 @@
-// A UI service that records what the program shows, for tests: message boxes, pointer changes,
-// clipboard texts and window shows. Like the headless service it runs the window's load.
+// A UI service that records what the program shows, for tests: message boxes, pointer changes
+// and clipboard texts.
 #pragma once
 
 #include "ui/UiService.h"
@@ -32,14 +32,12 @@ public:
         return true;
     }
     [[nodiscard]] ScreenFacts Screen() const override { return screen; }
-    void ShowDiagnosticWindow() override;
 
     std::vector<RecordedBox> boxes;
     std::vector<int> pointerHistory;
     std::string clipboard;
     bool clipboardAvailable = true;
     ScreenFacts screen;
-    int windowsShown = 0;
 
 private:
     int pointer_ = kPointerDefault;

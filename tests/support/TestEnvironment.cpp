@@ -43,7 +43,7 @@ void IsolatedTest::SetUp() {
     SetEnv("XDG_CONFIG_HOME", ConfigHome().string());
     SetEnv("XDG_DATA_HOME", DataHome().string());
     SetEnv("XDG_DOCUMENTS_DIR", Documents().string());
-    PlatformSetUp(*this);
+    PlatformSetUp(Documents(), DataHome());
     scopedUi_ = std::make_unique<ui::ScopedUi>(ui_);
     scopedWindows_ = std::make_unique<ScopedWindowHost>(windows_);
     previousObserver_ =

@@ -2,8 +2,9 @@
 // recording UI, a ReportError recorder, and running programs (optionally as user "nobody").
 #pragma once
 
+#include "diagnostic/WindowHost.h"
 #include "log/ReportError.h"
-#include "ui/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,8 @@ private:
 };
 
 // Points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and the documents folder into a fresh temporary
-// folder, restores them afterwards, installs a RecordingUi and resets every module's globals.
+// folder, restores them afterwards, installs a RecordingUi and a headless window host, and resets
+// every module's globals.
 class IsolatedTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -45,17 +47,33 @@ protected:
     [[nodiscard]] fs::path Documents() const { return Home() / "Documents"; }
 
     ui::RecordingUi ui_;
+    // Runs the window's load where the program would show its window.
+    HeadlessWindowHost windows_;
     std::vector<ReportedError> reportedErrors_;
 
 private:
     std::unique_ptr<TempDir> home_;
     std::map<std::string, std::string> savedEnv_;
     std::unique_ptr<ui::ScopedUi> scopedUi_;
+    std::unique_ptr<ScopedWindowHost> scopedWindows_;
     ReportErrorObserver previousObserver_;
 };
 
 // Resets the globals of every module to their start values.
 void ResetAllModules();
+
+// Sets or removes an environment variable for this process and the children it starts (on
+// Windows both the C runtime's copy and the process's block; an empty value is the closest a
+// Windows environment gets to a removed one).
+void SetEnv(const char* name, const std::string& value);
+void UnsetEnv(const char* name);
+
+// The platform's part of the isolation (posix/ and win32/): what ResetAllModules adds, and what
+// an isolated test sets up around the shared part (Windows: a private HKEY_CURRENT_USER whose
+// documents folders are the test's).
+void ResetPlatformModules();
+void PlatformSetUp(const fs::path& documents, const fs::path& dataHome);
+void PlatformTearDown();
 
 struct ProcessResult {
     int exitCode = -1;

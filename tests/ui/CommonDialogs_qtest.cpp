@@ -5,7 +5,7 @@
 #include "library/GCommonDialog.h"
 #include "library/qt/QtDialogBackend.h"
 #include "support/TestEnvironment.h"
-#include "ui/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -3,7 +3,7 @@
 #include "diagnostic/frmMain.h"
 #include "diagnostic/modMain.h"
 #include "support/TestEnvironment.h"
-#include "ui/RecordingUi.h"
+#include "support/RecordingUi.h"
 #include "ui/qt/DiagnosticWindow.h"
 #include "ui/qt/QtUi.h"
 
@@ -27,6 +27,7 @@ private:
     std::unique_ptr<test::TempDir> home_;
     std::unique_ptr<ui::QtUi> qtUi_;
     std::unique_ptr<ui::ScopedUi> scoped_;
+    std::unique_ptr<ScopedWindowHost> scopedWindows_;
     QPointer<ui::DiagnosticWindow> window_;
 
     template <typename T> T* Child(const char* name) { return window_->findChild<T*>(QString::fromLatin1(name)); }
@@ -49,6 +50,7 @@ private slots:
         modMain::SetProgramFolderForTesting((home_->Path() / "app").string());
         qtUi_ = std::make_unique<ui::QtUi>();
         scoped_ = std::make_unique<ui::ScopedUi>(*qtUi_);
+        scopedWindows_ = std::make_unique<ScopedWindowHost>(*qtUi_);
         modMain::Main();
         window_ = qtUi_->Window();
         QVERIFY(window_ != nullptr);
@@ -57,6 +59,7 @@ private slots:
 
     void cleanup() {
         delete window_.data();
+        scopedWindows_.reset();
         scoped_.reset();
         qtUi_.reset();
         test::ResetAllModules();

@@ -96,8 +96,10 @@ protected:
         test::fs::create_directories(Home() / "app");
         modMain::SetProgramFolderForTesting((Home() / "app").string());
         scopedWin32_ = std::make_unique<ui::ScopedUi>(win32_);
+        scopedWindows_ = std::make_unique<ScopedWindowHost>(win32_);
     }
     void TearDown() override {
+        scopedWindows_.reset();
         scopedWin32_.reset();
         IsolatedTest::TearDown();
         // A WM_QUIT left by a closed window must not reach the next test.
@@ -125,6 +127,7 @@ protected:
 
     ui::Win32Ui win32_;
     std::unique_ptr<ui::ScopedUi> scopedWin32_;
+    std::unique_ptr<ScopedWindowHost> scopedWindows_;
 };
 
 TEST_F(DiagnosticWindowWin32Test, LayoutTextsTabOrderAndFocusFollowTheForm) {

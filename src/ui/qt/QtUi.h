@@ -2,6 +2,7 @@
 // the diagnostic window.
 #pragma once
 
+#include "diagnostic/WindowHost.h"
 #include "ui/UiService.h"
 
 #include <QPointer>
@@ -10,7 +11,8 @@ namespace vellumo::ui {
 
 class DiagnosticWindow;
 
-class QtUi : public UiService {
+// Also the window host of this build: the window and its message boxes belong together.
+class QtUi : public UiService, public WindowHost {
 public:
     QtUi();
     ~QtUi() override;

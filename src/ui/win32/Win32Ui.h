@@ -2,6 +2,7 @@
 // CF_TEXT in global memory, the screen's facts from GDI and the native diagnostic window.
 #pragma once
 
+#include "diagnostic/WindowHost.h"
 #include "ui/UiService.h"
 
 #include <cstdint>
@@ -11,7 +12,8 @@ namespace vellumo::ui {
 
 class Win32DiagnosticWindow;
 
-class Win32Ui : public UiService {
+// Also the window host of this build: message boxes are modal to the window.
+class Win32Ui : public UiService, public WindowHost {
 public:
     Win32Ui();
     ~Win32Ui() override;

@@ -33,7 +33,7 @@ TempDir::~TempDir() {
 
 void ResetPlatformModules() {}
 
-void PlatformSetUp(IsolatedTest& /*test*/) {}
+void PlatformSetUp(const fs::path& /*documents*/, const fs::path& /*dataHome*/) {}
 
 void PlatformTearDown() {}
 

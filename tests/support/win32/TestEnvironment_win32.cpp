@@ -2,7 +2,7 @@
 // gets a fresh HKEY_CURRENT_USER (a temporary key put in its place with RegOverridePredefKey)
 // whose user shell folders point the documents folder at Documents(), and the all-users
 // documents folder is pointed at DataHome() for the test's duration, so the Linux layout of the
-// test folders serves both builds. The shared part of ResetAllModules is TestEnvironment.cpp's.
+// test folders serves both builds.
 //
 // Wine creates "ADODB.Connection" but cannot read its Version through IDispatch, so the real
 // data-access probe gives nothing there and every run would end at the data-access check. The
@@ -38,20 +38,10 @@ constexpr const char* kCommonDocuments = "Common Documents";
 // The data-access version Windows ships since XP SP2.
 constexpr const char* kStandInDataAccessVersion = "2.8";
 
-const char* kIsolatedVars[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR"};
-
 std::string UniqueName() {
     static std::atomic<unsigned> counter{0};
     return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64()) + "-" +
            std::to_string(++counter);
-}
-
-void SetEnv(const char* name, const std::string& value) {
-    _putenv_s(name, value.c_str());
-}
-
-void UnsetEnv(const char* name) {
-    _putenv_s(name, "");
 }
 
 struct SavedValue {
@@ -182,12 +172,24 @@ fs::path ProgramFolder() {
 
 } // namespace
 
-// The body of the shared ResetAllModules, generated from TestEnvironment.cpp.
-void ResetSharedModules();
-
-void ResetAllModules() {
-    ResetSharedModules();
+void ResetPlatformModules() {
     modMain::SetDataAccessVersionProbeForTesting(DataAccessVersionOrStandIn);
+}
+
+void PlatformSetUp(const fs::path& documents, const fs::path& dataHome) {
+    Sandbox() = std::make_unique<RegistrySandbox>(documents, dataHome);
+}
+
+void PlatformTearDown() {
+    Sandbox().reset();
+}
+
+void SetEnv(const char* name, const std::string& value) {
+    _putenv_s(name, value.c_str());
+}
+
+void UnsetEnv(const char* name) {
+    _putenv_s(name, "");
 }
 
 TempDir::TempDir() {
@@ -208,47 +210,14 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-void IsolatedTest::SetUp() {
-    home_ = std::make_unique<TempDir>();
-    for (const char* name : kIsolatedVars) {
-        if (const char* v = std::getenv(name))
-            savedEnv_[name] = v;
-    }
-    fs::create_directories(ConfigHome());
-    fs::create_directories(DataHome());
-    fs::create_directories(Documents());
-    SetEnv("HOME", Home().string());
-    SetEnv("XDG_CONFIG_HOME", ConfigHome().string());
-    SetEnv("XDG_DATA_HOME", DataHome().string());
-    SetEnv("XDG_DOCUMENTS_DIR", Documents().string());
-    Sandbox() = std::make_unique<RegistrySandbox>(Documents(), DataHome());
-    scopedUi_ = std::make_unique<ui::ScopedUi>(ui_);
-    previousObserver_ =
-        SetReportErrorObserver([this](const ReportedError& e) { reportedErrors_.push_back(e); });
-    ResetAllModules();
-}
-
-void IsolatedTest::TearDown() {
-    ResetAllModules();
-    SetReportErrorObserver(previousObserver_);
-    scopedUi_.reset();
-    Sandbox().reset();
-    for (const char* name : kIsolatedVars) {
-        if (auto it = savedEnv_.find(name); it != savedEnv_.end())
-            SetEnv(name, it->second);
-        else
-            UnsetEnv(name);
-    }
-    home_.reset();
-}
-
 bool RunningAsRoot() {
     return false;
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& env,
-                         const std::string& stdinText) {
+// Windows runs every program as the current user: asNobody has no counterpart here.
+ProcessResult RunProcessWith(const std::vector<std::string>& argv, const ProcessOptions& options) {
+    const std::map<std::string, std::string>& env = options.env;
+    const std::string& stdinText = options.stdinText;
     std::string commandLine;
     for (const auto& argument : argv)
         commandLine += (commandLine.empty() ? "" : " ") + Quote(argument);
@@ -269,6 +238,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     }
     for (const auto& [k, v] : env)
         merged[k] = v;
+    for (const auto& name : options.unset)
+        merged.erase(name);
     std::string environment;
     for (const auto& [k, v] : merged)
         environment += k + "=" + v + '\0';
@@ -291,9 +262,11 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
     PROCESS_INFORMATION process{};
-    const BOOL started =
-        CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       environment.data(), nullptr, &startup, &process);
+    const std::string folder = options.workingFolder.string();
+    const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, environment.data(),
+                                        folder.empty() ? nullptr : folder.c_str(), &startup,
+                                        &process);
     for (HANDLE theirs : {outWrite, errWrite, inRead})
         CloseHandle(theirs);
     ProcessResult result;
@@ -324,11 +297,6 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     return result;
 }
 
-ProcessResult RunProcessAsNobody(const std::vector<std::string>& argv,
-                                 const std::map<std::string, std::string>& env) {
-    return RunProcess(argv, env);
-}
-
 // The build's programs, found from this test program's folder (the build's tests/ folder).
 std::string BuiltProgram(const std::string& name) {
     const fs::path binary = ProgramFolder().parent_path();
@@ -340,18 +308,6 @@ std::string BuiltProgram(const std::string& name) {
         }
     }
     return (binary / "src" / (name + ".exe")).string();
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
 }
 
 } // namespace vellumo::test
