@@ -4,6 +4,7 @@
 // detached child serves the text until another program takes the clipboard, or hands it to a
 // running clipboard manager. On Wayland without X11 the text goes to wl-copy, which serves it the
 // same way where the compositor allows it.
+#include "ui/posix/FileDescriptorIo.h"
 #include "ui/x11/ClipboardKeeper.h"
 
 #include <cerrno>
@@ -22,36 +23,6 @@ constexpr size_t kLargestText = 64 * 1024 * 1024;
 constexpr int kHeld = 0;
 constexpr int kNotHeld = 1;
 constexpr int kBadInput = 2;
-
-bool ReadAll(int fd, std::string& text) {
-    char buffer[65536];
-    while (true) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            return true;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (text.size() + static_cast<size_t>(n) > kLargestText)
-            return false;
-        text.append(buffer, static_cast<size_t>(n));
-    }
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 bool HasVariable(const char* name) {
     const char* value = std::getenv(name);
@@ -82,7 +53,7 @@ int HandToWlCopy(const std::string& text) {
         _exit(127);
     }
     close(input[0]);
-    const bool written = child > 0 && WriteAll(input[1], text);
+    const bool written = child > 0 && vellumo::posixio::WriteAll(input[1], text);
     close(input[1]);
     if (child < 0)
         return kNotHeld;
@@ -121,13 +92,13 @@ int KeepOnX11(const std::string& text) {
     std::signal(SIGPIPE, SIG_IGN);
     int signalFd = ready[1];
     const vellumo::x11::KeepResult result = vellumo::x11::KeepClipboardText(text, [&] {
-        (void)WriteAll(signalFd, "1");
+        (void)vellumo::posixio::WriteAll(signalFd, "1");
         close(signalFd);
         signalFd = -1;
         DetachStandardStreams();
     });
     if (signalFd >= 0) {
-        (void)WriteAll(signalFd, "0");
+        (void)vellumo::posixio::WriteAll(signalFd, "0");
         close(signalFd);
     }
     _exit(result == vellumo::x11::KeepResult::NoDisplay ? kNotHeld : kHeld);
@@ -137,7 +108,7 @@ int KeepOnX11(const std::string& text) {
 
 int main() {
     std::string text;
-    if (!ReadAll(0, text)) {
+    if (!vellumo::posixio::ReadAll(0, text, kLargestText)) {
         std::fputs("vellumo-clipboard-keeper: the text cannot be read or is too long\n", stderr);
         return kBadInput;
     }

@@ -1,6 +1,7 @@
 // Entry point on Linux: with a display that can be opened, the window module (Qt) runs the program
 // with its window; otherwise the headless run writes the report to standard output (exit 0 when
 // the window would have been shown, 1 when the run ended before it).
+#include "InstallLayout.h"
 #include "diagnostic/WindowHost.h"
 #include "diagnostic/modMain.h"
 #include "platform/SystemProbes.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-// The window module's file name, beside the program.
+// The window module's file name, beside the program or in its installed folder.
 constexpr const char* kWindowModule = "libvellumo-gui.so";
 constexpr const char* kWindowEntry = "vellumo_run_with_window";
 // What the window module's entry returns when no display can be opened.
@@ -50,7 +51,15 @@ using WindowEntry = int (*)(int, char**, char*, size_t);
 
 // The module's entry, or nullptr (with the reason on standard error) when it cannot be loaded.
 WindowEntry LoadWindowModule() {
-    const std::string path = vellumo::probes::ExecutableFolder() + "/" + kWindowModule;
+    const std::string path =
+        vellumo::probes::CompanionFile(kWindowModule, vellumo::build::kWindowModuleFolder);
+    if (path.empty()) {
+        std::fprintf(stderr,
+                     "VellumoDiagnostic: cannot load the window module (%s is neither beside the "
+                     "program nor in %s); the report follows.\n",
+                     kWindowModule, vellumo::build::kWindowModuleFolder);
+        return nullptr;
+    }
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
         std::fprintf(stderr,

@@ -14,4 +14,10 @@ namespace vellumo::probes {
 // Windows: a "Scripting.FileSystemObject" can be created; Linux: /bin/sh is executable.
 [[nodiscard]] bool ScriptingRuntimeAvailable();
 
+// A file that comes with the program: beside the executable (the build tree, a copied program),
+// else in `installedFolder` relative to the executable's folder (an installed tree, wherever it
+// was moved to). The full path, or the empty text when it is in neither place.
+[[nodiscard]] std::string CompanionFile(const std::string& name,
+                                        const std::string& installedFolder);
+
 } // namespace vellumo::probes

@@ -2,7 +2,9 @@
 // whether it holds the clipboard.
 #include "ui/posix/ClipboardHandOver.h"
 
+#include "InstallLayout.h"
 #include "platform/SystemProbes.h"
+#include "ui/posix/FileDescriptorIo.h"
 
 #include <cerrno>
 #include <chrono>
@@ -24,24 +26,11 @@ constexpr const char* kKeeperProgram = "vellumo-clipboard-keeper";
 constexpr auto kKeeperAnswerWait = std::chrono::seconds(5);
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 bool HandClipboardToKeeper(const std::string& text) {
-    const std::string keeper = probes::ExecutableFolder() + "/" + kKeeperProgram;
-    if (access(keeper.c_str(), X_OK) != 0)
+    const std::string keeper = probes::CompanionFile(kKeeperProgram, build::kClipboardKeeperFolder);
+    if (keeper.empty() || access(keeper.c_str(), X_OK) != 0)
         return false;
     int input[2];
     if (pipe2(input, O_CLOEXEC) != 0)
@@ -63,7 +52,7 @@ bool HandClipboardToKeeper(const std::string& text) {
     }, previous{};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGPIPE, &ignore, &previous);
-    const bool written = WriteAll(input[1], text);
+    const bool written = posixio::WriteAll(input[1], text);
     close(input[1]);
     sigaction(SIGPIPE, &previous, nullptr);
 

@@ -1,5 +1,5 @@
-// Hands a copied text to the clipboard keeper (vellumo-clipboard-keeper, beside the program), so
-// that the clipboard keeps it after the program has ended.
+// Hands a copied text to the clipboard keeper (vellumo-clipboard-keeper, beside the program or in
+// its installed folder), so that the clipboard keeps it after the program has ended.
 #pragma once
 
 #include <string>

@@ -1,0 +1,47 @@
+# Install rules (cmake --install): the programs in bin/, the window module and the clipboard keeper
+# in folders of their own that the program finds relative to itself (so the installed tree may be
+# moved), and on Linux the desktop entry, icons, AppStream metainfo, manual pages and the
+# package's documents.
+set(VELLUMO_PACKAGE_NAME vellumo-diagnostic)
+
+install(TARGETS VellumoDiagnostic vellumo-reg vellumo-pack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+if(WIN32)
+    install(FILES ${CMAKE_SOURCE_DIR}/packaging/icons/vellumo-diagnostic.ico
+        DESTINATION ${CMAKE_INSTALL_BINDIR})
+    return()
+endif()
+
+if(VELLUMO_WITH_QT)
+    install(TARGETS vellumo-gui LIBRARY DESTINATION ${VELLUMO_COMPANION_LIBDIR})
+    install(TARGETS vellumo-clipboard-keeper RUNTIME DESTINATION ${VELLUMO_COMPANION_LIBEXECDIR})
+endif()
+
+set(packaging ${CMAKE_SOURCE_DIR}/packaging)
+install(FILES ${packaging}/linux/com.kestrova.VellumoDiagnostic.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${packaging}/linux/com.kestrova.VellumoDiagnostic.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(DIRECTORY ${packaging}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+
+# Manual pages and the changelog are installed compressed, as Debian packages carry them; gzip -n
+# leaves the name and time out, so the same sources give the same bytes.
+find_program(VELLUMO_GZIP gzip REQUIRED)
+set(compressed)
+foreach(source ${packaging}/man/VellumoDiagnostic.1 ${packaging}/man/vellumo-reg.1
+               ${packaging}/man/vellumo-pack.1 ${packaging}/debian/changelog)
+    get_filename_component(name ${source} NAME)
+    set(output ${CMAKE_BINARY_DIR}/packaging/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+        COMMAND ${VELLUMO_GZIP} -9n -c ${source} > ${output}
+        DEPENDS ${source} VERBATIM)
+    list(APPEND compressed ${output})
+endforeach()
+add_custom_target(vellumo_packaging_files ALL DEPENDS ${compressed})
+install(FILES ${CMAKE_BINARY_DIR}/packaging/VellumoDiagnostic.1.gz
+              ${CMAKE_BINARY_DIR}/packaging/vellumo-reg.1.gz
+              ${CMAKE_BINARY_DIR}/packaging/vellumo-pack.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${packaging}/debian/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${VELLUMO_PACKAGE_NAME})
