@@ -2,16 +2,14 @@
 #include "log/modLog.h"
 
 #include "BuildSettings.h"
-#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
+#include "platform/StdioFile.h"
 #include "platform/Text.h"
+#include "state/PathSet.h"
 #include "ui/UiService.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
 #include <utility>
 
 namespace vellumo::modLog {
@@ -20,10 +18,6 @@ std::string gstrLogDate;
 std::string gstrLogFile;
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::tm SystemLocalNow() {
     const std::time_t now = std::time(nullptr);
@@ -49,27 +43,6 @@ std::string TwoDigits(int value) {
     return text;
 }
 
-// The error the classic sequential-file open raises for a failed open.
-RuntimeError OpenError(int errnoValue) {
-    switch (errnoValue) {
-    case ENOENT:
-    case ENOTDIR:
-        return RuntimeError(err::kPathNotFound);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return RuntimeError(err::kPermissionDenied);
-    case ENOSPC:
-        return RuntimeError(err::kDiskFull);
-    default:
-        return RuntimeError(err::kPathFileAccessError);
-    }
-}
-
-RuntimeError WriteError() {
-    return RuntimeError(errno == ENOSPC ? err::kDiskFull : err::kDeviceIOError);
-}
-
 } // namespace
 
 void LogMsg(std::string_view message, std::string_view pstrLogPrefix) {
@@ -91,13 +64,9 @@ void LogMsg(std::string_view message, std::string_view pstrLogPrefix) {
         const std::string line = ToAnsi(stamp + "  " + trimmed) + std::string(kCrLf);
 
         // Opened and closed for every line, so each line is on disk even if the run ends abruptly.
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(ToAnsi(gstrLogFile).c_str(), "ab"));
-        if (!file)
-            throw OpenError(errno);
-        if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())
-            throw WriteError();
-        if (std::fclose(file.release()) != 0)
-            throw WriteError();
+        StdioFile file = OpenStdioFile(gstrLogFile, StdioMode::kAppend);
+        WriteStdioFile(file.get(), line);
+        CloseStdioFile(file.release());
     } catch (...) {
         const RuntimeError e = CurrentRuntimeError();
         ui::Ui().MsgBox("Error in Sub LogMsg, Err Num: " + std::to_string(e.Number()) +

@@ -8,7 +8,11 @@
 #include "platform/cRegistry.h"
 #include "platform/modAPIFilesAndPaths.h"
 #include "platform/modFileA.h"
+#include "log/modLog.h"
+#include "platform/RuntimeError.h"
+#include "platform/StdioFile.h"
 #include "platform/modShellFolders.h"
+#include "state/PathSet.h"
 #include "support/TestEnvironment.h"
 
 #include <windows.h>
@@ -232,6 +236,40 @@ TEST_F(PlatformWin32Test, ShellResultsAndTheKeptProcess) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(shell.StillExecuting());
     EXPECT_TRUE(ui_.boxes.empty());
+}
+
+// ---- Stream files ----
+
+TEST_F(PlatformWin32Test, FileHeldByAnotherProgramIsPermissionDeniedAndReadOnlyIsAccessError) {
+    const auto failure = [](const std::string& file, StdioMode mode) {
+        try {
+            (void)OpenStdioFile(file, mode);
+            return 0;
+        } catch (const RuntimeError& e) {
+            return static_cast<int>(e.Number());
+        }
+    };
+    const std::string held = File("held.txt");
+    const HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    for (const StdioMode mode : {StdioMode::kInput, StdioMode::kOutput, StdioMode::kAppend})
+        EXPECT_EQ(failure(held, mode), err::kPermissionDenied) << static_cast<int>(mode);
+
+    // The debug log held by another program: every line is lost with that error.
+    modMain::LogPath = dir_.string() + "\\";
+    modLog::gstrLogFile = held;
+    modLog::LogMsg("lost");
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text, "Error in Sub LogMsg, Err Num: 70, Err Desc: Permission denied");
+    CloseHandle(handle);
+
+    const std::string readOnly = File("readonly.txt");
+    SetAttributes(readOnly, FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(failure(readOnly, StdioMode::kInput), 0);
+    EXPECT_EQ(failure(readOnly, StdioMode::kOutput), err::kPathFileAccessError);
+    EXPECT_EQ(failure(readOnly, StdioMode::kAppend), err::kPathFileAccessError);
+    SetAttributes(readOnly, FILE_ATTRIBUTE_NORMAL);
 }
 
 } // namespace
