@@ -1,16 +1,16 @@
 // The Win32 backend of the platform layer against the real system (Wine in the test runs):
 // COSInfo's facts and setup defaults, the file helpers' attribute rules, the special folders,
 // the ANSI code page, and CShellExecute's results and kept process.
+#include "log/modLog.h"
 #include "platform/COSInfo.h"
 #include "platform/CShellExecute.h"
 #include "platform/CodePage.h"
 #include "platform/CommonControls.h"
+#include "platform/RuntimeError.h"
+#include "platform/StdioFile.h"
 #include "platform/cRegistry.h"
 #include "platform/modAPIFilesAndPaths.h"
 #include "platform/modFileA.h"
-#include "log/modLog.h"
-#include "platform/RuntimeError.h"
-#include "platform/StdioFile.h"
 #include "platform/modShellFolders.h"
 #include "state/PathSet.h"
 #include "support/TestEnvironment.h"
