@@ -14,8 +14,7 @@
 
 namespace vellumo::modLog {
 
-std::string gstrLogDate;
-std::string gstrLogFile;
+LogState gLogState;
 
 namespace {
 
@@ -26,13 +25,8 @@ std::tm SystemLocalNow() {
     return tm;
 }
 
-LocalClock& Clock() {
-    static LocalClock clock;
-    return clock;
-}
-
 std::tm LocalNow() {
-    return Clock() ? Clock()() : SystemLocalNow();
+    return gLogState.clock ? gLogState.clock() : SystemLocalNow();
 }
 
 // Two digits, a leading "0" for a single one.
@@ -92,13 +86,11 @@ std::string GetSystemDate() {
 }
 
 void SetClockForTesting(LocalClock clock) {
-    Clock() = std::move(clock);
+    gLogState.clock = std::move(clock);
 }
 
 void ResetState() {
-    gstrLogDate.clear();
-    gstrLogFile.clear();
-    Clock() = nullptr;
+    gLogState = LogState{};
 }
 
 } // namespace vellumo::modLog
