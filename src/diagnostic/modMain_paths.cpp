@@ -42,11 +42,10 @@ void MakeFolder(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::create_directory(ToAnsi(path), ec) || !ec)
         return;
-    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
-        throw RuntimeError(err::kPathNotFound);
-    if (ec == std::errc::no_space_on_device)
-        throw RuntimeError(err::kDiskFull);
-    throw RuntimeError(err::kPathFileAccessError); // exists as a file, no rights, read-only
+    // The portable form of the system's code; a code without one reads as refused access.
+    const std::error_condition condition = ec.default_error_condition();
+    const int errnoValue = condition.category() == std::generic_category() ? condition.value() : 0;
+    throw ErrorFromErrno(errnoValue, FileAction::kCreateFolder);
 }
 
 // Creates the folder unless it exists; `progress` records the step before and after creating.

@@ -6,10 +6,10 @@
 
 namespace vellumo::modDebug {
 
-bool gblnDebugMode = false;
+DebugState gDebugState;
 
 void ResetState() {
-    gblnDebugMode = false;
+    gDebugState = DebugState{};
     regapi::SetStoreProblemObserver({});
 }
 

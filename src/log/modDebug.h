@@ -5,13 +5,22 @@
 
 namespace vellumo::modDebug {
 
-// True when debug mode is on; False until InitializeDebugging has run.
-extern bool gblnDebugMode;
+// The module's state with its start values; ResetState restores this whole set.
+struct DebugState {
+    // True when debug mode is on; False until InitializeDebugging has run.
+    bool gblnDebugMode = false;
+};
+
+// The module's state; the name below is its member.
+extern DebugState gDebugState;
+
+inline bool& gblnDebugMode = gDebugState.gblnDebugMode;
 
 // Reads the switch; in debug mode deletes LogPath + "Log.txt", logs, shows the information box.
 void InitializeDebugging();
 
-// Restores the start values.
+// Restores the start values and removes the registry store's problem observer that
+// InitializeDebugging installs.
 void ResetState();
 
 } // namespace vellumo::modDebug

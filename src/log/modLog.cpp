@@ -2,28 +2,21 @@
 #include "log/modLog.h"
 
 #include "BuildSettings.h"
-#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
+#include "platform/StdioFile.h"
 #include "platform/Text.h"
+#include "state/PathSet.h"
 #include "ui/UiService.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
 #include <utility>
 
 namespace vellumo::modLog {
 
-std::string gstrLogDate;
-std::string gstrLogFile;
+LogState gLogState;
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::tm SystemLocalNow() {
     const std::time_t now = std::time(nullptr);
@@ -32,13 +25,8 @@ std::tm SystemLocalNow() {
     return tm;
 }
 
-LocalClock& Clock() {
-    static LocalClock clock;
-    return clock;
-}
-
 std::tm LocalNow() {
-    return Clock() ? Clock()() : SystemLocalNow();
+    return gLogState.clock ? gLogState.clock() : SystemLocalNow();
 }
 
 // Two digits, a leading "0" for a single one.
@@ -47,27 +35,6 @@ std::string TwoDigits(int value) {
     if (text.size() == 1)
         text = "0" + text;
     return text;
-}
-
-// The error the classic sequential-file open raises for a failed open.
-RuntimeError OpenError(int errnoValue) {
-    switch (errnoValue) {
-    case ENOENT:
-    case ENOTDIR:
-        return RuntimeError(err::kPathNotFound);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return RuntimeError(err::kPermissionDenied);
-    case ENOSPC:
-        return RuntimeError(err::kDiskFull);
-    default:
-        return RuntimeError(err::kPathFileAccessError);
-    }
-}
-
-RuntimeError WriteError() {
-    return RuntimeError(errno == ENOSPC ? err::kDiskFull : err::kDeviceIOError);
 }
 
 } // namespace
@@ -91,13 +58,9 @@ void LogMsg(std::string_view message, std::string_view pstrLogPrefix) {
         const std::string line = ToAnsi(stamp + "  " + trimmed) + std::string(kCrLf);
 
         // Opened and closed for every line, so each line is on disk even if the run ends abruptly.
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(ToAnsi(gstrLogFile).c_str(), "ab"));
-        if (!file)
-            throw OpenError(errno);
-        if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())
-            throw WriteError();
-        if (std::fclose(file.release()) != 0)
-            throw WriteError();
+        StdioFile file = OpenStdioFile(gstrLogFile, StdioMode::kAppend);
+        WriteStdioFile(file.get(), line);
+        CloseStdioFile(file.release());
     } catch (...) {
         const RuntimeError e = CurrentRuntimeError();
         ui::Ui().MsgBox("Error in Sub LogMsg, Err Num: " + std::to_string(e.Number()) +
@@ -123,13 +86,11 @@ std::string GetSystemDate() {
 }
 
 void SetClockForTesting(LocalClock clock) {
-    Clock() = std::move(clock);
+    gLogState.clock = std::move(clock);
 }
 
 void ResetState() {
-    gstrLogDate.clear();
-    gstrLogFile.clear();
-    Clock() = nullptr;
+    gLogState = LogState{};
 }
 
 } // namespace vellumo::modLog

@@ -8,10 +8,23 @@
 
 namespace vellumo::modLog {
 
-// The run's date stamp (yyyymmdd) and log file; empty until the first line, then fixed, so a
-// run that passes midnight keeps writing to the file of the day it started.
-extern std::string gstrLogDate;
-extern std::string gstrLogFile;
+// Test seam: the local date and time the log reads (the system clock when empty).
+using LocalClock = std::function<std::tm()>;
+
+// The module's state with its start values; ResetState restores this whole set.
+struct LogState {
+    // The run's date stamp (yyyymmdd) and log file; empty until the first line, then fixed, so a
+    // run that passes midnight keeps writing to the file of the day it started.
+    std::string gstrLogDate;
+    std::string gstrLogFile;
+    LocalClock clock;
+};
+
+// The module's state; each name below is one of its members.
+extern LogState gLogState;
+
+inline std::string& gstrLogDate = gLogState.gstrLogDate;
+inline std::string& gstrLogFile = gLogState.gstrLogFile;
 
 // Appends one line to LogPath + prefix + gstrLogDate + ".log" (opened, appended, closed per
 // line) in the system code page. Does not look at the debug flag: callers do. A failure (the
@@ -23,9 +36,7 @@ void LogMsg(std::string_view message, std::string_view pstrLogPrefix = {});
 // Today's date as eight digits yyyymmdd; the empty text on failure (after ReportError).
 [[nodiscard]] std::string GetSystemDate();
 
-// Test seam: the local date and time the log reads (the system clock by default; an empty
-// function restores it).
-using LocalClock = std::function<std::tm()>;
+// Sets the clock the log reads; an empty function restores the system clock.
 void SetClockForTesting(LocalClock clock);
 
 // Restores the start values and the system clock (tests run the start-up many times in one

@@ -1,12 +1,14 @@
 // Classic run-time error numbers and descriptions, and the mapping of C++ exceptions onto them.
 #include "platform/RuntimeError.h"
 
+#include <cerrno>
 #include <new>
 #include <stdexcept>
 
 namespace vellumo {
 
 std::string ClassicDescription(int32_t number) {
+    // clang-format off
     switch (number) {
     case err::kInvalidProcedureCall: return "Invalid procedure call or argument";
     case err::kOverflow: return "Overflow";
@@ -24,6 +26,7 @@ std::string ClassicDescription(int32_t number) {
     case err::kUnloadDuringLoad: return "Object was unloaded";
     default: return "Application-defined or object-defined error";
     }
+    // clang-format on
 }
 
 RuntimeError::RuntimeError(int32_t number) : RuntimeError(number, ClassicDescription(number)) {}
@@ -46,6 +49,44 @@ RuntimeError CurrentRuntimeError() {
         return RuntimeError(err::kSubscriptOutOfRange);
     } catch (...) {
         return RuntimeError(err::kInvalidProcedureCall);
+    }
+}
+
+namespace {
+
+bool IsDiskFull(int errnoValue) {
+#ifdef EDQUOT // a user's quota used up; the C runtime of Windows has no such value
+    if (errnoValue == EDQUOT)
+        return true;
+#endif
+    return errnoValue == ENOSPC;
+}
+
+} // namespace
+
+RuntimeError ErrorFromErrno(int errnoValue, FileAction action) {
+    // A full disk is the same failure whatever was being done.
+    if (IsDiskFull(errnoValue))
+        return RuntimeError(err::kDiskFull);
+    if (action == FileAction::kWrite)
+        return RuntimeError(err::kDeviceIOError);
+    switch (errnoValue) {
+    case ENOENT:
+        return RuntimeError(action == FileAction::kOpenForInput ? err::kFileNotFound
+                                                                : err::kPathNotFound);
+    case ENOTDIR:
+        return RuntimeError(err::kPathNotFound);
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP:
+        return RuntimeError(err::kBadFileNameOrNumber);
+    case EIO:
+        return RuntimeError(err::kDeviceIOError);
+    case ETXTBSY:
+    case EBUSY:
+        return RuntimeError(err::kPermissionDenied);
+    default:
+        return RuntimeError(err::kPathFileAccessError);
     }
 }
 

@@ -55,6 +55,23 @@ private:
 // Call only inside a catch block.
 [[nodiscard]] RuntimeError CurrentRuntimeError();
 
+// What a failed file operation was doing: the same system error reads differently for each (a
+// missing entry is a missing file when opening for input, a missing folder otherwise).
+enum class FileAction {
+    kOpenForInput,
+    kOpenForOutput, // creating, emptying or appending
+    kCreateFolder,
+    kWrite, // writing, flushing or closing an open file
+};
+
+// The classic run-time error for a C library errno value. Opening and creating folders:
+// ENOENT 53 (File not found) for input, 76 (Path not found) otherwise; ENOTDIR 76;
+// ENAMETOOLONG, EINVAL, ELOOP 52 (Bad file name or number); ENOSPC (and EDQUOT) 61 (Disk full);
+// EIO 57 (Device I/O error); ETXTBSY, EBUSY 70 (Permission denied: the file is in use); every
+// other value, EACCES, EPERM, EROFS, EISDIR and EEXIST among them, 75 (Path/File access error).
+// Writing: ENOSPC (and EDQUOT) 61, everything else 57.
+[[nodiscard]] RuntimeError ErrorFromErrno(int errnoValue, FileAction action);
+
 // The error-box text of the platform layer: "Error: " + number + ". " + description.
 [[nodiscard]] std::string ErrorBoxText(const RuntimeError& error);
 

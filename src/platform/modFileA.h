@@ -13,7 +13,9 @@ namespace vellumo::modFileA {
 // True when a normal file matches the path (wildcards * and ? allowed in the last part; a
 // final ".*" also matches names without extension). Linux: a normal file is a regular file (or
 // a link to one) whose name does not begin with "."; folders, hidden files, pipes, sockets and
-// devices, an empty path and invalid paths give False, without a message.
+// devices, an empty path and invalid paths give False, without a message. Windows: a normal file
+// has none of the directory, hidden, system and device attributes, and the system's directory
+// listing matches the wildcards (short names included).
 [[nodiscard]] bool FileExists(const std::string& path);
 // Deletes every normal file matching the path (wildcards allowed), ignoring every failure;
 // hidden files and folders are left. Always True. Linux: whether a file may be deleted is

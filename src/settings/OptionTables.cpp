@@ -1,18 +1,14 @@
 // The option-file tables and the written and read forms of their values.
 #include "settings/OptionTables.h"
 
-#include "state/PathSet.h"
+#include "settings/OptionDefaults.h"
 #include "settings/modOptions.h"
+#include "state/PathSet.h"
 
 #include <array>
 
 namespace vellumo::modOptions::detail {
 namespace {
-
-// Date format used when the file holds a value below 1.
-constexpr int32_t kFallbackFormatDate = 8;
-// Time format used when the file holds a value below 1.
-constexpr int32_t kFallbackFormatTime = 3;
 
 const std::array<OptionEntry, 49> kConfigTable{{
     {"FontName_Tree", &FontName_Tree},
@@ -37,8 +33,9 @@ const std::array<OptionEntry, 49> kConfigTable{{
     {"FontStrikeout_PasteAsText", &FontStrikeout_PasteAsText},
     {"FontUnderline_PasteAsText", &FontUnderline_PasteAsText},
     {"FontColor_PasteAsText", &FontColor_PasteAsText},
-    {"FormatDate", &FormatDate, kFallbackFormatDate},
-    {"FormatTime", &FormatTime, kFallbackFormatTime},
+    // A format below 1 read from the file becomes the default format.
+    {"FormatDate", &FormatDate, kDefaultFormatDate},
+    {"FormatTime", &FormatTime, kDefaultFormatTime},
     {"DateTimeFormat", &DateTimeFormat},
     {"FontName_DateTime", &FontName_DateTime},
     {"FontSize_DateTime", &FontSize_DateTime},

@@ -2,7 +2,8 @@
 // run-time error numbers, and writing a whole text in the code page.
 #pragma once
 
-#include <cstdio>
+#include "platform/StdioFile.h"
+
 #include <memory>
 #include <streambuf>
 #include <string>
@@ -10,19 +11,15 @@
 
 namespace vellumo::settings {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 // True when the path is rooted (IsRootedPath) and names an existing normal file
 // (modFileA::FileExists): an option file in a folder that stayed unknown counts as missing.
 [[nodiscard]] bool SettingsFileExists(const std::string& path);
 
 // A file opened for input, read through a buffer. Opening throws RuntimeError: 53 (File not
-// found) for a missing file or a path that is not rooted, 76 (Path not found) for a missing folder, 75 (Path/File access
-// error) when access is refused, 52 (Bad file name or number) for an invalid name. A read
-// failure part way (a folder given as the file, a device error) throws 57 (Device I/O error).
+// found) for a missing file or a path that is not rooted, 76 (Path not found) for a missing
+// folder, 75 (Path/File access error) when access is refused, 70 (Permission denied) for a file
+// another program holds locked, 52 (Bad file name or number) for an invalid name. A read failure
+// part way (a folder given as the file, a device error) throws 57 (Device I/O error).
 class InputFile : public std::streambuf {
 public:
     explicit InputFile(const std::string& path);
@@ -34,13 +31,14 @@ protected:
 
 private:
     static constexpr size_t kBufferSize = 64 * 1024;
-    FilePtr file_;
+    StdioFile file_;
     std::unique_ptr<char[]> buffer_;
 };
 
 // A file opened for output: created, or emptied when it exists. Open throws RuntimeError 76 for
-// a missing folder or a path that is not rooted, 75 when access is refused (a read-only folder or file, a folder of that
-// name), 52 for an invalid name, 61 (Disk full); Write and Close throw 61 or 57.
+// a missing folder or a path that is not rooted, 75 when access is refused (a read-only folder
+// or file, a folder of that name), 70 for a file another program holds locked, 52 for an invalid
+// name, 61 (Disk full); Write and Close throw 61 or 57.
 class OutputFile {
 public:
     void Open(const std::string& path);
@@ -49,7 +47,7 @@ public:
     void Close();
 
 private:
-    FilePtr file_;
+    StdioFile file_;
 };
 
 } // namespace vellumo::settings

@@ -1,7 +1,6 @@
 // The recent-files list: its array, menu captions, "mru.ini" and its registry form.
 #include "settings/cMRUFileList.h"
 
-#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "log/modDebug.h"
 #include "platform/CodePage.h"
@@ -14,6 +13,7 @@
 #include "settings/OptionFieldReader.h"
 #include "settings/SequentialFile.h"
 #include "settings/modOptions.h"
+#include "state/PathSet.h"
 #include "ui/UiService.h"
 
 #include <algorithm>
@@ -212,6 +212,15 @@ void cMRUFileList::MRU_Read() {
             input.emplace(lstrSaveFile);
             settings::OptionFieldReader reader(*input);
             int32_t llngFile = 0;
+            // The value after a MaxCount or Count key, logged; `readStep` and `logStep` are the
+            // steps of the two.
+            const auto readCountValue = [&](int32_t readStep, int32_t logStep) {
+                step = readStep;
+                const std::string strTempInput = FromAnsi(reader.ReadField());
+                step = logStep;
+                DebugLog("strTempInput = " + strTempInput);
+                return strTempInput;
+            };
             for (;;) {
                 step = 170;
                 if (reader.AtEnd())
@@ -222,20 +231,14 @@ void cMRUFileList::MRU_Read() {
                 DebugLog("strGet = " + strGet);
                 step = 220;
                 if (strGet == "MaxCount") {
-                    step = 230;
-                    const std::string strTempInput = FromAnsi(reader.ReadField());
-                    step = 240;
-                    DebugLog("strTempInput = " + strTempInput);
+                    const std::string strTempInput = readCountValue(230, 240);
                     step = 270;
                     SetMaxFileCount(TextToLong(strTempInput));
                     continue;
                 }
                 step = 280;
                 if (strGet == "Count") {
-                    step = 290;
-                    const std::string strTempInput = FromAnsi(reader.ReadField());
-                    step = 300;
-                    DebugLog("strTempInput = " + strTempInput);
+                    const std::string strTempInput = readCountValue(290, 300);
                     step = 330;
                     m_lFileCount = TextToLong(strTempInput);
                     step = 340;

@@ -1,17 +1,19 @@
 // The option files: restoring defaults, saving and reading "options.ini" and "auxiliary.ini".
 #include "settings/modOptions.h"
 
-#include "state/Defaults.h"
-#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "log/modDebug.h"
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
 #include "platform/modFileA.h"
+#include "settings/FontVariables.h"
+#include "settings/OptionDefaults.h"
 #include "settings/OptionFieldReader.h"
 #include "settings/OptionTables.h"
 #include "settings/SequentialFile.h"
+#include "state/Defaults.h"
+#include "state/PathSet.h"
 
 #include <functional>
 #include <optional>
@@ -28,15 +30,9 @@ constexpr std::string_view kModule = "modOptions";
 constexpr std::string_view kOptionsFile = "options.ini";
 constexpr std::string_view kAuxFile = "auxiliary.ini";
 
-// Defaults the tables give without a start-up variable behind them.
-constexpr std::string_view kTreeFontName = "MS Sans Serif";
-constexpr int64_t kTreeFontSize = 8;
-constexpr std::string_view kPasteAsTextFontName = "Courier New";
-constexpr int64_t kPasteAsTextFontSize = 12;
-constexpr int32_t kDefaultOptPasteAsText = 1;
-constexpr int32_t kDefaultFormatDate = 8;
-constexpr int32_t kDefaultFormatTime = 3;
-constexpr int32_t kDefaultPromptForNodeDel = 1;
+using detail::FontVariables;
+
+// auxiliary.ini's PreserveState default (the registry side reads a missing value as 0).
 constexpr int32_t kDefaultPreserveState = 1;
 
 // The "Error line" of each step: the number of the step that was running when a failure came.
@@ -159,6 +155,21 @@ void HandleRestoreError(const std::string& procedure, int32_t step) {
 }
 
 using Assignment = std::pair<int32_t, std::function<void()>>;
+
+// The seven defaults of one font setting, at steps `firstStep` and on, ten apart: the name, the
+// size, the four flags False and the colour 0.
+void AddFontDefaults(std::vector<Assignment>& assignments, int32_t firstStep,
+                     const FontVariables& font, const std::string& name, Currency size) {
+    int32_t step = firstStep;
+    const auto next = [&step] { return std::exchange(step, step + 10); };
+    assignments.emplace_back(next(), [font, name] { font.name = name; });
+    assignments.emplace_back(next(), [font, size] { font.size = size; });
+    assignments.emplace_back(next(), [font] { font.bold = kFalse; });
+    assignments.emplace_back(next(), [font] { font.italic = kFalse; });
+    assignments.emplace_back(next(), [font] { font.strikeout = kFalse; });
+    assignments.emplace_back(next(), [font] { font.underline = kFalse; });
+    assignments.emplace_back(next(), [font] { font.color = 0; });
+}
 
 void RunRestore(const std::string& procedure, const std::vector<Assignment>& assignments,
                 int32_t endLogStep) {
@@ -313,50 +324,23 @@ const OptionFile& AuxFile() {
 } // namespace
 
 void Config_RestoreDefaults() {
-    using modMain::gcurDefaultFontSize;
-    using modMain::gstrDefaultFixedFontName;
-    using modMain::gstrDefaultFontName;
-    const Currency fixedFontSize = Currency::FromWhole(modMain::gintDefaultFixedFontSize);
-    const std::vector<Assignment> assignments = {
-        {30, [] { FontName_Tree = kTreeFontName; }},
-        {40, [] { FontSize_Tree = Currency::FromWhole(kTreeFontSize); }},
-        {50, [] { FontBold_Tree = kFalse; }},
-        {60, [] { FontItalic_Tree = kFalse; }},
-        {70, [] { FontStrikeout_Tree = kFalse; }},
-        {80, [] { FontUnderline_Tree = kFalse; }},
-        {90, [] { FontColor_Tree = 0; }},
-        {100, [] { FontName_Edit = gstrDefaultFontName; }},
-        {110, [] { FontSize_Edit = gcurDefaultFontSize; }},
-        {120, [] { FontBold_Edit = kFalse; }},
-        {130, [] { FontItalic_Edit = kFalse; }},
-        {140, [] { FontStrikeout_Edit = kFalse; }},
-        {150, [] { FontUnderline_Edit = kFalse; }},
-        {160, [] { FontColor_Edit = 0; }},
-        {170, [] { OptPasteAsText = kDefaultOptPasteAsText; }},
-        {180, [] { FontName_PasteAsText = kPasteAsTextFontName; }},
-        {190, [] { FontSize_PasteAsText = Currency::FromWhole(kPasteAsTextFontSize); }},
-        {200, [] { FontBold_PasteAsText = kFalse; }},
-        {210, [] { FontItalic_PasteAsText = kFalse; }},
-        {220, [] { FontStrikeout_PasteAsText = kFalse; }},
-        {230, [] { FontUnderline_PasteAsText = kFalse; }},
-        {240, [] { FontColor_PasteAsText = 0; }},
-        {250, [] { FormatDate = kDefaultFormatDate; }},
-        {260, [] { FormatTime = kDefaultFormatTime; }},
-        {270, [] { DateTimeFormat = kFalse; }},
-        {280, [] { FontName_DateTime = gstrDefaultFontName; }},
-        {290, [] { FontSize_DateTime = gcurDefaultFontSize; }},
-        {300, [] { FontBold_DateTime = kFalse; }},
-        {310, [] { FontItalic_DateTime = kFalse; }},
-        {320, [] { FontStrikeout_DateTime = kFalse; }},
-        {330, [] { FontUnderline_DateTime = kFalse; }},
-        {340, [] { FontColor_DateTime = 0; }},
-        {350, [] { FontName_QuickFormat = gstrDefaultFixedFontName; }},
-        {360, [fixedFontSize] { FontSize_QuickFormat = fixedFontSize; }},
-        {370, [] { FontBold_QuickFormat = kFalse; }},
-        {380, [] { FontItalic_QuickFormat = kFalse; }},
-        {390, [] { FontStrikeout_QuickFormat = kFalse; }},
-        {400, [] { FontUnderline_QuickFormat = kFalse; }},
-        {410, [] { FontColor_QuickFormat = 0; }},
+    const Currency courierSize = Currency::FromWhole(detail::kCourierFontSize);
+    std::vector<Assignment> assignments;
+    AddFontDefaults(assignments, 30, detail::TreeFont(), std::string(detail::kTreeFontName),
+                    Currency::FromWhole(detail::kTreeFontSize));
+    AddFontDefaults(assignments, 100, detail::EditFont(), modMain::gstrDefaultFontName,
+                    modMain::gcurDefaultFontSize);
+    assignments.emplace_back(170, [] { OptPasteAsText = detail::kDefaultOptPasteAsText; });
+    AddFontDefaults(assignments, 180, detail::PasteAsTextFont(),
+                    std::string(detail::kCourierFontName), courierSize);
+    assignments.emplace_back(250, [] { FormatDate = detail::kDefaultFormatDate; });
+    assignments.emplace_back(260, [] { FormatTime = detail::kDefaultFormatTime; });
+    assignments.emplace_back(270, [] { DateTimeFormat = kFalse; });
+    AddFontDefaults(assignments, 280, detail::DateTimeFont(), modMain::gstrDefaultFontName,
+                    modMain::gcurDefaultFontSize);
+    AddFontDefaults(assignments, 350, detail::QuickFormatFont(), modMain::gstrDefaultFixedFontName,
+                    Currency::FromWhole(modMain::gintDefaultFixedFontSize));
+    const std::vector<Assignment> rest = {
         {420, [] { gblnAutoBackup = kFalse; }},
         // OptViewBars keeps its value.
         {430, [] { SendDelToRecycleBin = kFalse; }},
@@ -370,6 +354,7 @@ void Config_RestoreDefaults() {
         {510, [] { BackColorTree = modMain::glngDefaultBackColorTree; }},
         {512, [] { gblnAutoSave = kTrue; }},
     };
+    assignments.insert(assignments.end(), rest.begin(), rest.end());
     RunRestore("Config_RestoreDefaults", assignments, 520);
 }
 
@@ -379,7 +364,7 @@ void Aux_RestoreDefaults() {
         {40, [] { TreeCustomField2.clear(); }},
         {50, [] { OpenPathVlm = modMain::DataPath; }},
         {60, [] { SavePathVlm = modMain::DataPath; }},
-        {70, [] { PromptForNodeDel = kDefaultPromptForNodeDel; }},
+        {70, [] { PromptForNodeDel = detail::kDefaultPromptForNodeDel; }},
         {80, [] { PreserveState = kDefaultPreserveState; }},
         {90, [] { DontPromptForCompact = kFalse; }},
     };

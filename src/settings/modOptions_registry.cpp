@@ -1,17 +1,19 @@
 // The settings' registry form, the font records and the one-time migration from the option files.
 #include "settings/modOptions.h"
 
-#include "state/Defaults.h"
-#include "state/DiagnosticReport.h"
-#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "log/modDebug.h"
 #include "platform/RuntimeError.h"
 #include "platform/cRegistry.h"
 #include "platform/modFileA.h"
 #include "platform/modRegistry.h"
+#include "settings/FontVariables.h"
+#include "settings/OptionDefaults.h"
 #include "settings/SequentialFile.h"
 #include "settings/cMRUFileList.h"
+#include "state/Defaults.h"
+#include "state/DiagnosticReport.h"
+#include "state/PathSet.h"
 
 #include <memory>
 
@@ -25,18 +27,24 @@ using modRegistry::SaveRegString;
 
 constexpr std::string_view kModule = "modOptions";
 
-// Font defaults of the registry side where they differ from the start-up variables.
-constexpr std::string_view kTreeFontName = "MS Sans Serif";
-constexpr int64_t kTreeFontSize = 8;
-constexpr std::string_view kCourierFontName = "Courier New";
-constexpr int64_t kCourierFontSize = 12;
+using detail::DateTimeFont;
+using detail::EditFont;
+using detail::FontVariables;
+using detail::kCourierFontName;
+using detail::kCourierFontSize;
+using detail::kDefaultFormatDate;
+using detail::kDefaultFormatTime;
+using detail::kDefaultOptPasteAsText;
+using detail::kDefaultPromptForNodeDel;
+using detail::kTreeFontName;
+using detail::kTreeFontSize;
+using detail::PasteAsTextFont;
+using detail::QuickFormatFont;
+using detail::TreeFont;
 
-// Registry read defaults of the other values.
-constexpr int32_t kDefaultPasteAsText = 1;
-constexpr int32_t kDefaultFormatDate = 8;
-constexpr int32_t kDefaultFormatTime = 3;
-constexpr int32_t kDefaultPromptForNodeDel = 1;
-constexpr int32_t kDefaultPreserveState = 0;
+// PreserveState reads as 0 when the registry has no value, where auxiliary.ini's default is 1;
+// DontPromptForCompact reads as True there (see the list below).
+constexpr int32_t kRegistryDefaultPreserveState = 0;
 
 // The list size the migration gives the converted list.
 constexpr int32_t kMigratedListSize = 6;
@@ -83,84 +91,88 @@ void Report(std::string_view procedure) {
     ReportError(e.Number(), e.Description(), std::string(kModule), std::string(procedure));
 }
 
-// The seven setting variables of one font instance.
-struct FontVariables {
-    std::string_view instance;
-    std::string& name;
-    Currency& size;
-    int16_t& bold;
-    int16_t& italic;
-    int16_t& strikeout;
-    int16_t& underline;
-    int32_t& color;
+// The DateTime font is written back as soon as it has been read, so that its key always exists
+// after a read.
+enum class AfterReading { kKeep, kWriteBack };
 
-    [[nodiscard]] OptionsFont ToRecord() const {
-        OptionsFont font;
-        font.Name = name;
-        font.Size = size;
-        font.Italic = italic;
-        font.Bold = bold;
-        font.Strikeout = strikeout;
-        font.Underline = underline;
-        font.Color = color;
-        return font;
+// Every setting's place in the registry with its read default, in the one order that writing
+// and reading both take. Defaults are read when their turn comes: OpenPathVlm and SavePathVlm
+// take the DataPath read a few steps before.
+template <class Visitor> void VisitRegistrySettings(Visitor&& v) {
+    const std::string options = OptionsKey();
+    const std::string dateTime = DateTimeKey();
+    const Currency courierSize = Currency::FromWhole(kCourierFontSize);
+
+    v.Font(TreeFont(), kTreeFontName, Currency::FromWhole(kTreeFontSize));
+    v.Font(EditFont(), modMain::gstrDefaultFontName, modMain::gcurDefaultFontSize);
+    v.Long(options, "PasteAsText", OptPasteAsText, kDefaultOptPasteAsText);
+    v.Font(PasteAsTextFont(), kCourierFontName, courierSize);
+    v.Long(dateTime, "FormatDate", FormatDate, kDefaultFormatDate);
+    v.Long(dateTime, "FormatTime", FormatTime, kDefaultFormatTime);
+    v.Flag(dateTime, "Format", DateTimeFormat, kFalse);
+    v.Font(DateTimeFont(), kCourierFontName, courierSize, AfterReading::kWriteBack);
+    v.Font(QuickFormatFont(), modMain::gstrDefaultFixedFontName,
+           Currency::FromWhole(modMain::gintDefaultFixedFontSize));
+
+    v.Flag(options, "AutoBackup", gblnAutoBackup, kFalse);
+    v.Long(options, "OptViewBars", OptViewBars, 0);
+    v.Flag(options, "SendDelToRecycleBin", SendDelToRecycleBin, kFalse);
+    v.Text(options, "DataPath", modMain::DataPath, modMain::DefaultDataPath);
+    v.Text(options, "AutoBackupPath", modMain::AutoBackupPath, modMain::DefaultAutoBackupPath);
+    v.Text(options, "OneClickBackupPath", OneClickBackupPath, modMain::DefaultOneClickBackupPath);
+    v.Flag(options, "AutoStartCalendar", AutoStartCalendar, kFalse);
+    v.Long(options, "BackColorEdit", BackColorEdit, modMain::glngDefaultBackColorEdit);
+    v.Long(options, "BackColorTree", BackColorTree, modMain::glngDefaultBackColorTree);
+    v.Text(options, "TreeCustomField1", TreeCustomField1, "");
+    v.Text(options, "TreeCustomField2", TreeCustomField2, "");
+    v.Text(options, "OpenPathVlm", OpenPathVlm, modMain::DataPath);
+    v.Text(options, "SavePathVlm", SavePathVlm, modMain::DataPath);
+    v.Long(options, "PromptForNodeDel", PromptForNodeDel, kDefaultPromptForNodeDel);
+    v.Long(options, "PreserveState", PreserveState, kRegistryDefaultPreserveState);
+    v.Flag(options, "DontPromptForCompact", DontPromptForCompact, kTrue);
+    v.Flag(options, "AutoSave", gblnAutoSave, kTrue);
+}
+
+// Writes each setting; the defaults are not needed.
+struct RegistryWriter {
+    void Font(const FontVariables& font, std::string_view /*name*/, Currency /*size*/,
+              AfterReading /*after*/ = AfterReading::kKeep) const {
+        SetOptionsFont(font.ToRecord(), std::string(font.instance));
     }
-    void FromRecord(const OptionsFont& font) const {
-        name = font.Name;
-        size = font.Size;
-        italic = font.Italic;
-        bold = font.Bold;
-        strikeout = font.Strikeout;
-        underline = font.Underline;
-        color = font.Color;
+    void Long(const std::string& key, const char* name, int32_t value, int32_t /*def*/) const {
+        SaveRegLong(HKEY_CURRENT_USER, key, name, value);
+    }
+    void Flag(const std::string& key, const char* name, int16_t flag, int16_t /*def*/) const {
+        SaveFlag(key, name, flag);
+    }
+    void Text(const std::string& key, const char* name, const std::string& value,
+              const std::string& /*def*/) const {
+        SaveRegString(HKEY_CURRENT_USER, key, name, value);
     }
 };
 
-FontVariables TreeFont() {
-    return {"Tree",          FontName_Tree,      FontSize_Tree,      FontBold_Tree,
-            FontItalic_Tree, FontStrikeout_Tree, FontUnderline_Tree, FontColor_Tree};
-}
-FontVariables EditFont() {
-    return {"Edit",          FontName_Edit,      FontSize_Edit,      FontBold_Edit,
-            FontItalic_Edit, FontStrikeout_Edit, FontUnderline_Edit, FontColor_Edit};
-}
-FontVariables PasteAsTextFont() {
-    return {"PasteAsText",
-            FontName_PasteAsText,
-            FontSize_PasteAsText,
-            FontBold_PasteAsText,
-            FontItalic_PasteAsText,
-            FontStrikeout_PasteAsText,
-            FontUnderline_PasteAsText,
-            FontColor_PasteAsText};
-}
-FontVariables DateTimeFont() {
-    return {
-        "DateTime",          FontName_DateTime,      FontSize_DateTime,      FontBold_DateTime,
-        FontItalic_DateTime, FontStrikeout_DateTime, FontUnderline_DateTime, FontColor_DateTime};
-}
-FontVariables QuickFormatFont() {
-    return {"QuickFormat",
-            FontName_QuickFormat,
-            FontSize_QuickFormat,
-            FontBold_QuickFormat,
-            FontItalic_QuickFormat,
-            FontStrikeout_QuickFormat,
-            FontUnderline_QuickFormat,
-            FontColor_QuickFormat};
-}
-
-void WriteFont(const FontVariables& font) {
-    SetOptionsFont(font.ToRecord(), std::string(font.instance));
-}
-
-OptionsFont ReadFont(const FontVariables& font, const std::string& defaultName,
-                     Currency defaultSize) {
-    OptionsFont record;
-    GetOptionsFont_FromRegistry(record, std::string(font.instance), defaultName, defaultSize);
-    font.FromRecord(record);
-    return record;
-}
+// Reads each setting, a missing or mistyped value giving its default.
+struct RegistryReader {
+    void Font(const FontVariables& font, std::string_view defaultName, Currency defaultSize,
+              AfterReading after = AfterReading::kKeep) const {
+        OptionsFont record;
+        GetOptionsFont_FromRegistry(record, std::string(font.instance), std::string(defaultName),
+                                    defaultSize);
+        font.FromRecord(record);
+        if (after == AfterReading::kWriteBack)
+            SetOptionsFont(record, std::string(font.instance));
+    }
+    void Long(const std::string& key, const char* name, int32_t& value, int32_t def) const {
+        value = GetRegLong(HKEY_CURRENT_USER, key, name, def);
+    }
+    void Flag(const std::string& key, const char* name, int16_t& flag, int16_t def) const {
+        flag = GetFlag(key, name, def);
+    }
+    void Text(const std::string& key, const char* name, std::string& value,
+              const std::string& def) const {
+        value = GetRegString(HKEY_CURRENT_USER, key, name, def);
+    }
+};
 
 } // namespace
 
@@ -244,37 +256,7 @@ bool Settings_Write_Reg() {
     bool lblnSuccess = false;
     try {
         DebugLog("Start Settings_Write_Reg");
-        const std::string options = OptionsKey();
-        const std::string dateTime = DateTimeKey();
-        const auto hkcu = HKEY_CURRENT_USER;
-
-        WriteFont(TreeFont());
-        WriteFont(EditFont());
-        SaveRegLong(hkcu, options, "PasteAsText", OptPasteAsText);
-        WriteFont(PasteAsTextFont());
-        SaveRegLong(hkcu, dateTime, "FormatDate", FormatDate);
-        SaveRegLong(hkcu, dateTime, "FormatTime", FormatTime);
-        SaveFlag(dateTime, "Format", DateTimeFormat);
-        WriteFont(DateTimeFont());
-        WriteFont(QuickFormatFont());
-
-        SaveFlag(options, "AutoBackup", gblnAutoBackup);
-        SaveRegLong(hkcu, options, "OptViewBars", OptViewBars);
-        SaveFlag(options, "SendDelToRecycleBin", SendDelToRecycleBin);
-        SaveRegString(hkcu, options, "DataPath", modMain::DataPath);
-        SaveRegString(hkcu, options, "AutoBackupPath", modMain::AutoBackupPath);
-        SaveRegString(hkcu, options, "OneClickBackupPath", OneClickBackupPath);
-        SaveFlag(options, "AutoStartCalendar", AutoStartCalendar);
-        SaveRegLong(hkcu, options, "BackColorEdit", BackColorEdit);
-        SaveRegLong(hkcu, options, "BackColorTree", BackColorTree);
-        SaveRegString(hkcu, options, "TreeCustomField1", TreeCustomField1);
-        SaveRegString(hkcu, options, "TreeCustomField2", TreeCustomField2);
-        SaveRegString(hkcu, options, "OpenPathVlm", OpenPathVlm);
-        SaveRegString(hkcu, options, "SavePathVlm", SavePathVlm);
-        SaveRegLong(hkcu, options, "PromptForNodeDel", PromptForNodeDel);
-        SaveRegLong(hkcu, options, "PreserveState", PreserveState);
-        SaveFlag(options, "DontPromptForCompact", DontPromptForCompact);
-        SaveFlag(options, "AutoSave", gblnAutoSave);
+        VisitRegistrySettings(RegistryWriter{});
         lblnSuccess = true;
     } catch (...) {
         Report("Settings_Write_Reg");
@@ -287,46 +269,7 @@ bool Settings_Read_Reg() {
     bool lblnSuccess = false;
     try {
         DebugLog("Start Settings_Read_Reg");
-        const std::string options = OptionsKey();
-        const std::string dateTime = DateTimeKey();
-        const auto hkcu = HKEY_CURRENT_USER;
-        const std::string courier(kCourierFontName);
-        const Currency courierSize = Currency::FromWhole(kCourierFontSize);
-
-        ReadFont(TreeFont(), std::string(kTreeFontName), Currency::FromWhole(kTreeFontSize));
-        ReadFont(EditFont(), modMain::gstrDefaultFontName, modMain::gcurDefaultFontSize);
-        OptPasteAsText = GetRegLong(hkcu, options, "PasteAsText", kDefaultPasteAsText);
-        ReadFont(PasteAsTextFont(), courier, courierSize);
-        FormatDate = GetRegLong(hkcu, dateTime, "FormatDate", kDefaultFormatDate);
-        FormatTime = GetRegLong(hkcu, dateTime, "FormatTime", kDefaultFormatTime);
-        DateTimeFormat = GetFlag(dateTime, "Format", kFalse);
-        const OptionsFont dateTimeFont = ReadFont(DateTimeFont(), courier, courierSize);
-        // Written back so that the DateTime font key always exists after a read.
-        SetOptionsFont(dateTimeFont, "DateTime");
-        ReadFont(QuickFormatFont(), modMain::gstrDefaultFixedFontName,
-                 Currency::FromWhole(modMain::gintDefaultFixedFontSize));
-
-        gblnAutoBackup = GetFlag(options, "AutoBackup", kFalse);
-        OptViewBars = GetRegLong(hkcu, options, "OptViewBars", 0);
-        SendDelToRecycleBin = GetFlag(options, "SendDelToRecycleBin", kFalse);
-        modMain::DataPath = GetRegString(hkcu, options, "DataPath", modMain::DefaultDataPath);
-        modMain::AutoBackupPath =
-            GetRegString(hkcu, options, "AutoBackupPath", modMain::DefaultAutoBackupPath);
-        OneClickBackupPath =
-            GetRegString(hkcu, options, "OneClickBackupPath", modMain::DefaultOneClickBackupPath);
-        AutoStartCalendar = GetFlag(options, "AutoStartCalendar", kFalse);
-        BackColorEdit =
-            GetRegLong(hkcu, options, "BackColorEdit", modMain::glngDefaultBackColorEdit);
-        BackColorTree =
-            GetRegLong(hkcu, options, "BackColorTree", modMain::glngDefaultBackColorTree);
-        TreeCustomField1 = GetRegString(hkcu, options, "TreeCustomField1", "");
-        TreeCustomField2 = GetRegString(hkcu, options, "TreeCustomField2", "");
-        OpenPathVlm = GetRegString(hkcu, options, "OpenPathVlm", modMain::DataPath);
-        SavePathVlm = GetRegString(hkcu, options, "SavePathVlm", modMain::DataPath);
-        PromptForNodeDel = GetRegLong(hkcu, options, "PromptForNodeDel", kDefaultPromptForNodeDel);
-        PreserveState = GetRegLong(hkcu, options, "PreserveState", kDefaultPreserveState);
-        DontPromptForCompact = GetFlag(options, "DontPromptForCompact", kTrue);
-        gblnAutoSave = GetFlag(options, "AutoSave", kTrue);
+        VisitRegistrySettings(RegistryReader{});
         lblnSuccess = true;
     } catch (...) {
         Report("Settings_Read_Reg");

@@ -81,5 +81,14 @@ TEST_F(LogFileTest, WithoutLogFolderTheLineFailsInsteadOfLandingInTheCurrentFold
     EXPECT_EQ(ui_.boxes[0].title, build::kAppTitle);
 }
 
+TEST_F(LogFileTest, LogFileThatCannotBeOpenedIsAnAccessError) {
+    // A folder where the day's file should be: the line is lost with the access error.
+    test::fs::create_directories(logDir_ / "20270305.log");
+    modLog::LogMsg("lost");
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text,
+              "Error in Sub LogMsg, Err Num: 75, Err Desc: Path/File access error");
+}
+
 } // namespace
 } // namespace vellumo

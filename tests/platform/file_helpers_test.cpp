@@ -1,5 +1,6 @@
 // File and path helpers on real files: normal, hidden, special and read-only files, folders,
 // wildcards, drive-style paths, file sizes, and the documents folders from the XDG settings.
+#include "platform/FolderListing.h"
 #include "platform/modAPIFilesAndPaths.h"
 #include "platform/modFileA.h"
 #include "platform/modShellFolders.h"
@@ -75,6 +76,17 @@ TEST_F(FileHelpersTest, FileExistsMatchesWildcardsAgainstNormalFilesOnly) {
     EXPECT_FALSE(FileExists(At("report.??")));
     EXPECT_FALSE(FileExists(At("missing/*.log")));
     EXPECT_TRUE(ui_.boxes.empty());
+}
+
+TEST(WildcardTest, StarsBacktrackAndAFinalDotStarAlsoMatchesNoExtension) {
+    using modFileA::detail::MatchesWildcard;
+    EXPECT_TRUE(MatchesWildcard("a*b*c", "axxbyybc")); // the first "b" is not the one
+    EXPECT_TRUE(MatchesWildcard("*", ""));
+    EXPECT_TRUE(MatchesWildcard("*.*", "README"));
+    EXPECT_TRUE(MatchesWildcard("notes.*", "notes"));
+    EXPECT_FALSE(MatchesWildcard("notes.*", "notesx"));
+    EXPECT_FALSE(MatchesWildcard("a?", "a"));        // "?" takes exactly one character
+    EXPECT_FALSE(MatchesWildcard("*.LOG", "x.log")); // names are case-sensitive here
 }
 
 TEST_F(FileHelpersTest, DirExistsWithOrWithoutTrailingSeparator) {

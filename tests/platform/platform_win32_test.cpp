@@ -1,14 +1,18 @@
 // The Win32 backend of the platform layer against the real system (Wine in the test runs):
 // COSInfo's facts and setup defaults, the file helpers' attribute rules, the special folders,
 // the ANSI code page, and CShellExecute's results and kept process.
+#include "log/modLog.h"
 #include "platform/COSInfo.h"
 #include "platform/CShellExecute.h"
 #include "platform/CodePage.h"
 #include "platform/CommonControls.h"
+#include "platform/RuntimeError.h"
+#include "platform/StdioFile.h"
 #include "platform/cRegistry.h"
 #include "platform/modAPIFilesAndPaths.h"
 #include "platform/modFileA.h"
 #include "platform/modShellFolders.h"
+#include "state/PathSet.h"
 #include "support/TestEnvironment.h"
 
 #include <windows.h>
@@ -232,6 +236,35 @@ TEST_F(PlatformWin32Test, ShellResultsAndTheKeptProcess) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(shell.StillExecuting());
     EXPECT_TRUE(ui_.boxes.empty());
+}
+
+// ---- Stream files ----
+
+TEST_F(PlatformWin32Test, FileHeldByAnotherProgramIsPermissionDenied) {
+    const auto failure = [](const std::string& file, StdioMode mode) {
+        try {
+            (void)OpenStdioFile(file, mode);
+            return 0;
+        } catch (const RuntimeError& e) {
+            return static_cast<int>(e.Number());
+        }
+    };
+    const std::string held = File("held.txt");
+    const HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    for (const StdioMode mode : {StdioMode::kInput, StdioMode::kOutput, StdioMode::kAppend})
+        EXPECT_EQ(failure(held, mode), err::kPermissionDenied) << static_cast<int>(mode);
+
+    // The debug log held by another program: every line is lost with that error.
+    modMain::LogPath = dir_.string() + "\\";
+    modLog::gstrLogFile = held;
+    modLog::LogMsg("lost");
+    CloseHandle(handle);
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text, "Error in Sub LogMsg, Err Num: 70, Err Desc: Permission denied");
+    // Once released, the same file opens.
+    EXPECT_EQ(failure(held, StdioMode::kAppend), 0);
 }
 
 } // namespace

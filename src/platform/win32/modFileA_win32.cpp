@@ -1,21 +1,17 @@
-// File and folder existence tests and file deletion on Windows, through FindFirstFileA: a normal
-// file is one without the directory, hidden and system attributes, as the classic directory
-// listing with the normal attribute returns them.
-#include "platform/modFileA.h"
+// The file listing on Windows, through FindFirstFileA: the system matches the wildcards, and the
+// attributes give the facts (a normal file is one without the directory, hidden, system and
+// device attributes, as the classic directory listing with the normal attribute returns them).
+#include "platform/FolderListing.h"
 
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
 
 #include <windows.h>
 
-#include <vector>
-
-namespace vellumo::modFileA {
+namespace vellumo::modFileA::detail {
 namespace {
 
-constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
-                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
+constexpr DWORD kSpecial = FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
 
 // Closes a find handle on every way out.
 class FindHandle {
@@ -34,85 +30,57 @@ private:
     HANDLE handle_;
 };
 
-bool IsNormal(const WIN32_FIND_DATAA& entry) {
-    return (entry.dwFileAttributes & kNotNormal) == 0;
-}
+} // namespace
 
-// The normal files the path names (wildcards allowed in its last part), with their folder, in
-// the code page.
-std::vector<std::string> NormalFilesMatching(const std::string& utf8Path) {
-    std::vector<std::string> found;
-    if (utf8Path.empty() || utf8Path.find('\0') != std::string::npos)
-        return found;
+// Paths of the entries are in the code page, as the deletion takes them.
+std::vector<FolderEntry> EntriesMatching(const std::string& utf8Path) {
+    std::vector<FolderEntry> found;
     const std::string path = ToAnsi(utf8Path);
     const auto separator = path.find_last_of("\\/:");
     const std::string folder = separator == std::string::npos ? "" : path.substr(0, separator + 1);
-    WIN32_FIND_DATAA entry{};
-    const FindHandle find(FindFirstFileA(path.c_str(), &entry));
+    WIN32_FIND_DATAA listed{};
+    const FindHandle find(FindFirstFileA(path.c_str(), &listed));
     if (!find.Valid())
         return found;
     do {
-        if (IsNormal(entry) && entry.cFileName[0] != '\0')
-            found.push_back(folder + entry.cFileName);
-    } while (FindNextFileA(find.Get(), &entry));
+        if (listed.cFileName[0] == '\0')
+            continue;
+        FolderEntry entry;
+        entry.path = folder + listed.cFileName;
+        entry.folder = (listed.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.hidden = (listed.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+        entry.special = (listed.dwFileAttributes & kSpecial) != 0;
+        found.push_back(std::move(entry));
+    } while (FindNextFileA(find.Get(), &listed));
     return found;
 }
 
-} // namespace
-
-bool DirExists(const std::string& path) {
-    try {
-        if (path.find('\0') != std::string::npos)
-            throw RuntimeError(err::kBadFileNameOrNumber);
-        // The folder's own "." entry: a file or a missing path has none. A trailing separator
-        // gives a doubled one, which the file system tolerates.
-        const std::string probe = ToAnsi(path) + "\\.";
-        WIN32_FIND_DATAA entry{};
-        const FindHandle find(FindFirstFileA(probe.c_str(), &entry));
-        if (find.Valid())
-            return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        switch (GetLastError()) {
-        case ERROR_INVALID_NAME:
-        case ERROR_BAD_PATHNAME:
-        case ERROR_FILENAME_EXCED_RANGE:
-            throw RuntimeError(err::kBadFileNameOrNumber);
-        case ERROR_IO_DEVICE:
-        case ERROR_CRC:
-            throw RuntimeError(err::kDeviceIOError);
-        default:
-            break;
-        }
-        // A drive's root lists no "." entry of its own; ask for its attributes instead.
-        const DWORD attributes = GetFileAttributesA(probe.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    } catch (...) {
-        ui::ShowErrorBox("DirExists", CurrentRuntimeError());
-        return false;
+bool FolderEntryExists(const std::string& path) {
+    // The folder's own "." entry: a file or a missing path has none. A trailing separator gives a
+    // doubled one, which the file system tolerates.
+    const std::string probe = ToAnsi(path) + "\\.";
+    WIN32_FIND_DATAA entry{};
+    const FindHandle find(FindFirstFileA(probe.c_str(), &entry));
+    if (find.Valid())
+        return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    switch (GetLastError()) {
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+        throw RuntimeError(err::kBadFileNameOrNumber);
+    case ERROR_IO_DEVICE:
+    case ERROR_CRC:
+        throw RuntimeError(err::kDeviceIOError);
+    default:
+        break;
     }
+    // A drive's root lists no "." entry of its own; ask for its attributes instead.
+    const DWORD attributes = GetFileAttributesA(probe.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool FileExists(const std::string& path) {
-    try {
-        if (path.empty())
-            return false;
-        return !NormalFilesMatching(path).empty();
-    } catch (...) {
-        ui::ShowErrorBox("FileExists", CurrentRuntimeError());
-        return false;
-    }
+void DeleteOneFile(const std::string& path) {
+    DeleteFileA(path.c_str());
 }
 
-bool KillFile(const std::string& path) {
-    std::vector<std::string> files;
-    try {
-        files = NormalFilesMatching(path);
-    } catch (...) {
-        return true; // failures of the deletion step are ignored
-    }
-    for (const auto& file : files)
-        DeleteFileA(file.c_str()); // a file that cannot be deleted is left, silently
-    return true;
-}
-
-} // namespace vellumo::modFileA
+} // namespace vellumo::modFileA::detail
