@@ -1,5 +1,7 @@
 // The key handle: the key it holds is closed exactly once, on every way out, and a handle that
-// failed to open holds nothing. Runs on the store and, in the Windows build, on the real registry.
+// failed to open holds nothing. Linux only: the store never hands out a handle value twice, so a
+// closed key shows in CloseKey refusing its value; Windows reuses a closed handle's value at
+// once, and closing it again there could close another key (or any other handle).
 #include "platform/RegistryKeyHandle.h"
 
 #include "platform/RegistryConstants.h"
