@@ -122,14 +122,20 @@ struct Target {
     bool storeAbsent = false; // no store yet: the key is a root and holds nothing
 };
 
+// Steps a query that gives at most one row: kSuccess with the row to read, `whenNone` when there
+// is none, the store's status when the step fails.
+long OneRow(Store& store, Query& q, long whenNone) {
+    const int rc = q.Step();
+    if (rc == SQLITE_ROW)
+        return kSuccess;
+    return rc == SQLITE_DONE ? whenNone : store.Fail(rc);
+}
+
 long KeyIsLive(Store& store, int64_t keyId) {
     if (keyId < 0)
         return kSuccess;
     Query q(store, "SELECT 1 FROM keys WHERE id = ?1");
-    const int rc = q.Bind(1, keyId).Step();
-    if (rc == SQLITE_ROW)
-        return kSuccess;
-    return rc == SQLITE_DONE ? kKeyDeleted : store.Fail(rc);
+    return OneRow(store, q.Bind(1, keyId), kKeyDeleted);
 }
 
 // Brings up the store (in `mode`) and finds the key behind a root or handle, checking that the
@@ -163,6 +169,14 @@ long Locate(RegKey key, uint32_t need, OpenMode mode, Target& target) {
     return KeyIsLive(store, handle.keyId);
 }
 
+// Locate for the calls that read or delete what is stored: `whenAbsent` while there is no store
+// yet (nothing is stored then).
+long LocateStored(RegKey key, uint32_t need, long whenAbsent, Target& target) {
+    if (const long s = Locate(key, need, OpenMode::Existing, target); s != kSuccess)
+        return s;
+    return target.storeAbsent ? whenAbsent : kSuccess;
+}
+
 // The start of every call that takes a root (or handle) and a key path: the path's levels and
 // the key they start from. Opening a key needs no right on the handle it starts from.
 long LocatePath(RegKey root, const std::string& subKey, OpenMode mode,
@@ -175,11 +189,9 @@ long LocatePath(RegKey root, const std::string& subKey, OpenMode mode,
 // The subkey of `parent` whose name folds to `folded`; kFileNotFound when there is none.
 long Child(Store& store, int64_t parent, std::string_view folded, int64_t& child) {
     Query q(store, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
-    const int rc = q.Bind(1, parent).Bind(2, folded).Step();
-    if (rc == SQLITE_DONE)
-        return kFileNotFound;
-    if (rc != SQLITE_ROW)
-        return store.Fail(rc);
+    if (const long s = OneRow(store, q.Bind(1, parent).Bind(2, folded), kFileNotFound);
+        s != kSuccess)
+        return s;
     child = q.Int(0);
     return kSuccess;
 }
@@ -203,17 +215,13 @@ constexpr const char* kSubkeyNamesInOrder =
 // `need`; kNoMoreItems past the end and for a store that does not exist yet.
 long NameAt(RegKey key, uint32_t need, const char* sql, uint32_t index, std::string& found) {
     Target target;
-    if (const long s = Locate(key, need, OpenMode::Existing, target); s != kSuccess)
+    if (const long s = LocateStored(key, need, kNoMoreItems, target); s != kSuccess)
         return s;
-    if (target.storeAbsent)
-        return kNoMoreItems;
     Store& store = Store::Instance();
     Query q(store, sql);
-    const int rc = q.Bind(1, target.keyId).Bind(2, static_cast<int64_t>(index)).Step();
-    if (rc == SQLITE_DONE)
-        return kNoMoreItems;
-    if (rc != SQLITE_ROW)
-        return store.Fail(rc);
+    q.Bind(1, target.keyId).Bind(2, static_cast<int64_t>(index));
+    if (const long s = OneRow(store, q, kNoMoreItems); s != kSuccess)
+        return s;
     found = q.Text(0);
     return kSuccess;
 }
@@ -293,17 +301,13 @@ long QueryValue(RegKey key, const std::string& name, uint32_t* type, uint8_t* da
     if (data != nullptr && size == nullptr)
         return kInvalidParameter;
     Target target;
-    if (const long s = Locate(key, KEY_QUERY_VALUE, OpenMode::Existing, target); s != kSuccess)
+    if (const long s = LocateStored(key, KEY_QUERY_VALUE, kFileNotFound, target); s != kSuccess)
         return s;
-    if (target.storeAbsent)
-        return kFileNotFound;
     Store& store = Store::Instance();
     Query q(store, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
-    const int rc = q.Bind(1, target.keyId).Bind(2, Fold(CName(name))).Step();
-    if (rc == SQLITE_DONE)
-        return kFileNotFound;
-    if (rc != SQLITE_ROW)
-        return store.Fail(rc);
+    q.Bind(1, target.keyId).Bind(2, Fold(CName(name)));
+    if (const long s = OneRow(store, q, kFileNotFound); s != kSuccess)
+        return s;
     const auto storedType = static_cast<uint32_t>(q.Int(0));
     const std::string_view stored = q.Blob(1);
     const auto storedSize = static_cast<uint32_t>(stored.size());
@@ -387,10 +391,8 @@ long DeleteKey(RegKey root, const std::string& subKey) {
 
 long DeleteValue(RegKey key, const std::string& name) {
     Target target;
-    if (const long s = Locate(key, KEY_SET_VALUE, OpenMode::Existing, target); s != kSuccess)
+    if (const long s = LocateStored(key, KEY_SET_VALUE, kFileNotFound, target); s != kSuccess)
         return s;
-    if (target.storeAbsent)
-        return kFileNotFound;
     Store& store = Store::Instance();
     Transaction transaction(store);
     if (const long s = transaction.Begin(); s != kSuccess)
