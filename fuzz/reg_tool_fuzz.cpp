@@ -6,7 +6,9 @@
 // The tool's sources are compiled into the fuzzer, which drives its entry function.
 #include "../tools/reg/RegData.cpp"
 #include "../tools/reg/RegTool.cpp"
+#include "RegistryCleanup.h"
 #include "platform/RegistryApi.h"
+#include "platform/RegistryConstants.h"
 #include "support/RecordingUi.h"
 
 #include <clocale>
@@ -25,9 +27,9 @@ using namespace vellumo;
 
 constexpr size_t kMaxCommands = 8;
 constexpr size_t kMaxArguments = 24;
-constexpr uint32_t kKeyNameBuffer = 1024;
-constexpr int64_t kRoots[] = {-2147483647LL - 1, -2147483647LL, -2147483646LL, -2147483645LL,
-                              -2147483643LL};
+// The roots the tool can reach; what the commands left below them goes after every input.
+constexpr int64_t kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,
+                              HKEY_CURRENT_CONFIG};
 
 struct Fixture {
     std::string home;
@@ -51,37 +53,6 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
             return parts;
         start = end + separator.size();
     }
-}
-
-// Removes what the commands left: every key below each root, and the roots' own values.
-void DeleteTree(regapi::RegKey root, const std::string& path) {
-    regapi::RegKey key = 0;
-    if (regapi::OpenKey(root, path, regapi::KEY_ALL_ACCESS, key) != regapi::kSuccess)
-        return;
-    std::vector<std::string> subKeys;
-    for (uint32_t i = 0;; ++i) {
-        std::string name;
-        if (regapi::EnumKey(key, i, name, kKeyNameBuffer) != regapi::kSuccess)
-            break;
-        subKeys.push_back(name.c_str());
-    }
-    if (path.empty()) {
-        std::vector<std::string> names;
-        for (uint32_t i = 0;; ++i) {
-            std::string name;
-            uint32_t length = kKeyNameBuffer;
-            if (regapi::EnumValue(key, i, name, length) != regapi::kSuccess)
-                break;
-            names.push_back(name.substr(0, length));
-        }
-        for (const auto& name : names)
-            regapi::DeleteValue(key, name);
-    }
-    regapi::CloseKey(key);
-    for (const auto& sub : subKeys)
-        DeleteTree(root, path.empty() ? sub : path + "\\" + sub);
-    if (!path.empty() && regapi::DeleteKey(root, path) != regapi::kSuccess)
-        std::abort();
 }
 
 } // namespace
@@ -125,6 +96,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!gFixture->ui.boxes.empty())
         std::abort(); // the tool prints its messages; it shows no boxes
     for (const int64_t root : kRoots)
-        DeleteTree(root, "");
+        fuzz::DeleteTree(root, "");
     return 0;
 }

@@ -8,10 +8,12 @@
 // path below HKEY_CURRENT_USER that follows as a length byte and its characters), a name byte
 // (one of that key's value names, or a raw name as a length byte and its characters), a type
 // byte (0 to 11, or 0xFF followed by any 32-bit type), a 16-bit little-endian size and the data.
+#include "RegistryCleanup.h"
 #include "diagnostic/modMain.h"
 #include "log/modDebug.h"
 #include "log/modLog.h"
 #include "platform/RegistryApi.h"
+#include "platform/RegistryKeyHandle.h"
 #include "platform/RuntimeError.h"
 #include "platform/cRegistry.h"
 #include "platform/modRegistry.h"
@@ -38,7 +40,6 @@ using namespace vellumo;
 constexpr size_t kMaxRecords = 24;
 constexpr uint32_t kMaxDataSize = 4096;
 constexpr uint8_t kRawType = 0xFF;
-constexpr uint32_t kKeyNameBuffer = 1024;
 
 constexpr std::string_view kRoot = "Software\\Kestrova\\Vellumo";
 
@@ -114,40 +115,6 @@ struct Written {
     uint32_t size = 0;
 };
 
-// Removes every key and value that an iteration left in the store.
-void ClearValues(regapi::RegKey key) {
-    std::vector<std::string> names;
-    for (uint32_t i = 0;; ++i) {
-        std::string name;
-        uint32_t length = kKeyNameBuffer;
-        if (regapi::EnumValue(key, i, name, length) != regapi::kSuccess)
-            break;
-        names.push_back(name.substr(0, length));
-    }
-    for (const auto& name : names)
-        regapi::DeleteValue(key, name);
-}
-
-void DeleteTree(regapi::RegKey root, const std::string& path) {
-    regapi::RegKey key = 0;
-    if (regapi::OpenKey(root, path, regapi::KEY_ALL_ACCESS, key) != regapi::kSuccess)
-        return;
-    std::vector<std::string> subKeys;
-    for (uint32_t i = 0;; ++i) {
-        std::string name;
-        if (regapi::EnumKey(key, i, name, kKeyNameBuffer) != regapi::kSuccess)
-            break;
-        subKeys.push_back(name.c_str());
-    }
-    if (path.empty())
-        ClearValues(key);
-    regapi::CloseKey(key);
-    for (const auto& sub : subKeys)
-        DeleteTree(root, path.empty() ? sub : path + "\\" + sub);
-    if (!path.empty() && regapi::DeleteKey(root, path) != regapi::kSuccess)
-        std::abort(); // a key whose subkeys are gone must go
-}
-
 void ResetGlobals() {
     modOptions::ResetState();
     modLog::ResetState();
@@ -169,13 +136,12 @@ void ResetGlobals() {
 // compare without regard to case): the store says what it holds now.
 void ReadBack(Written w) {
     constexpr std::string_view kDefault = "<default>";
-    regapi::RegKey key = 0;
-    if (regapi::OpenKey(HKEY_CURRENT_USER, w.key, regapi::KEY_QUERY_VALUE, key) != regapi::kSuccess)
-        std::abort(); // written a moment ago
-    const long status = regapi::QueryValue(key, w.name, &w.type, nullptr, &w.size);
-    regapi::CloseKey(key);
-    if (status != regapi::kSuccess)
-        std::abort();
+    {
+        regapi::KeyHandle key;
+        if (key.Open(HKEY_CURRENT_USER, w.key, regapi::KEY_QUERY_VALUE) != regapi::kSuccess ||
+            regapi::QueryValue(key.Get(), w.name, &w.type, nullptr, &w.size) != regapi::kSuccess)
+            std::abort(); // written a moment ago
+    }
     const std::string text =
         modRegistry::GetRegString(HKEY_CURRENT_USER, w.key, w.name, std::string(kDefault));
     if (w.type != REG_SZ && text != kDefault)
@@ -300,20 +266,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         else
             w.name = in.Bytes(in.Byte());
         const uint8_t typeByte = in.Byte();
-        w.type = typeByte == kRawType ? in.Word32() : typeByte % 12;
+        w.type = typeByte == kRawType ? in.Word32() : typeByte % (REG_QWORD + 1);
         std::string bytes =
             in.Bytes(std::min<uint32_t>(in.Byte() | (in.Byte() << 8), kMaxDataSize));
         if (nameByte == 0xFE)
             bytes = gFixture->existingFile + bytes;
         w.size = static_cast<uint32_t>(bytes.size());
 
-        regapi::RegKey key = 0;
-        if (regapi::CreateKey(HKEY_CURRENT_USER, w.key, regapi::KEY_ALL_ACCESS, key) !=
-            regapi::kSuccess)
+        regapi::KeyHandle key;
+        if (key.Create(HKEY_CURRENT_USER, w.key, regapi::KEY_ALL_ACCESS) != regapi::kSuccess)
             continue; // a path the registry refuses: nothing to read
         const long status = regapi::SetValue(
-            key, w.name, w.type, reinterpret_cast<const uint8_t*>(bytes.data()), w.size);
-        regapi::CloseKey(key);
+            key.Get(), w.name, w.type, reinterpret_cast<const uint8_t*>(bytes.data()), w.size);
         if (status == regapi::kSuccess)
             written.push_back(w);
     }
@@ -321,7 +285,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     gFixture->ui.boxes.clear();
     ReadEverything(written);
     // Whatever the reads wrote (the DateTime font, the copies, the debug log) goes with the rest.
-    DeleteTree(HKEY_CURRENT_USER, "");
+    fuzz::DeleteTree(HKEY_CURRENT_USER, "");
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(gFixture->home + "/Log", ec))
         fs::remove(entry.path(), ec);

@@ -1,12 +1,15 @@
-// The operating-system independent part of COSInfo: display facts from the UI service, the
-// registry read, TrimNulls, and the parsing and formatting helpers of the osinfo namespace.
+// The operating-system independent part of COSInfo: every member, with its error box, over the
+// per-platform primitives of COSInfoSystem.h; display facts from the UI service, the registry
+// read, TrimNulls, and the parsing and formatting helpers of the osinfo namespace.
 #include "platform/COSInfo.h"
 
+#include "platform/COSInfoSystem.h"
 #include "platform/CodePage.h"
 #include "platform/RegistryApi.h"
+#include "platform/RegistryConstants.h"
+#include "platform/RegistryKeyHandle.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
-#include "platform/modRegistry.h"
 #include "ui/UiService.h"
 
 #include <algorithm>
@@ -34,6 +37,12 @@ constexpr int64_t kFirstUnrepresentableDepth = 31;
 // "Large fonts" is the one resolution of 120 dots per inch; 96 is "small fonts".
 constexpr int kLargeFontsDpi = 120;
 
+// OSBuild keeps the build number's low 15 bits.
+constexpr int32_t kBuildMask = 0x7FFF;
+// The unique number TempFile asks the system to form a name with: with a number of its own the
+// system neither creates the file nor checks that the name is free.
+constexpr uint32_t kTempFileUnique = 1;
+
 // Runs a member's body; an unexpected failure shows the member's error box and gives `failure`.
 template <typename R, typename Body> R Guarded(std::string_view member, R failure, Body&& body) {
     try {
@@ -51,29 +60,128 @@ int16_t ToInteger(int64_t value) {
     return static_cast<int16_t>(value);
 }
 
-// Closes an opened registry key on every way out.
-class OpenedKey {
-public:
-    OpenedKey() = default;
-    ~OpenedKey() {
-        if (open_)
-            regapi::CloseKey(key_);
-    }
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-
-    bool Open(regapi::RegKey root, const std::string& path) {
-        open_ = regapi::OpenKey(root, path, regapi::KEY_QUERY_VALUE, key_) == regapi::kSuccess;
-        return open_;
-    }
-    [[nodiscard]] regapi::RegKey Key() const { return key_; }
-
-private:
-    regapi::RegKey key_ = 0;
-    bool open_ = false;
-};
+// A Boolean setting as the system takes it: widened with its sign, True = -1.
+int32_t SignWidened(bool value) {
+    return value ? -1 : 0;
+}
 
 } // namespace
+
+// ---- Members served by the operating system ----
+
+bool COSInfo::Beep() const {
+    return Guarded("Beep", false, [] { return osinfo::detail::BeepSwitch() != 0; });
+}
+
+void COSInfo::SetBeep(bool fValue) {
+    Guarded("Beep", 0, [fValue] {
+        osinfo::detail::SetBeepSwitch(SignWidened(fValue));
+        return 0;
+    });
+}
+
+std::string COSInfo::ComputerName() const {
+    return Guarded("ComputerName", std::string(),
+                   [] { return TrimNulls(osinfo::detail::ComputerNameText()); });
+}
+
+void COSInfo::SetComputerName(const std::string& strValue) {
+    Guarded("ComputerName", 0, [&] {
+        osinfo::detail::RenameComputer(strValue);
+        return 0;
+    });
+}
+
+std::string COSInfo::CurrentHardwareProfile() const {
+    return Guarded("CurrentHardwareProfile", std::string(),
+                   [] { return TrimNulls(osinfo::detail::HardwareProfileName()); });
+}
+
+std::string COSInfo::GUID() const {
+    return Guarded("GUID", std::string(),
+                   [] { return osinfo::GuidTextFromBytes(osinfo::detail::NewGuid()); });
+}
+
+std::string COSInfo::Language() const {
+    return Guarded("Language", std::string(),
+                   [] { return TrimNulls(osinfo::detail::LanguageName()); });
+}
+
+std::string COSInfo::OSAdditional() const {
+    return Guarded("OSAdditional", std::string(),
+                   [] { return TrimNulls(osinfo::detail::ServicePackText()); });
+}
+
+int32_t COSInfo::OSBuild() const {
+    return Guarded("OSBuild", int32_t{0}, [] {
+        return static_cast<int32_t>(osinfo::detail::Version().build) & kBuildMask;
+    });
+}
+
+int32_t COSInfo::OSMajorVersion() const {
+    return Guarded("OSMajorVersion", int32_t{0},
+                   [] { return static_cast<int32_t>(osinfo::detail::Version().major); });
+}
+
+int32_t COSInfo::OSMinorVersion() const {
+    return Guarded("OSMinorVersion", int32_t{0},
+                   [] { return static_cast<int32_t>(osinfo::detail::Version().minor); });
+}
+
+bool COSInfo::ScreenSaverActive() const {
+    return Guarded("ScreenSaverActive", false,
+                   [] { return osinfo::detail::ScreenSaverSwitch() != 0; });
+}
+
+void COSInfo::SetScreenSaverActive(bool fValue) {
+    Guarded("ScreenSaverActive", 0, [fValue] {
+        osinfo::detail::SetScreenSaverSwitch(SignWidened(fValue));
+        return 0;
+    });
+}
+
+int32_t COSInfo::ScreenSaverTimeout() const {
+    return Guarded("ScreenSaverTimeout", int32_t{0},
+                   [] { return osinfo::detail::ScreenSaverSeconds(); });
+}
+
+void COSInfo::SetScreenSaverTimeout(int32_t lngValue) {
+    Guarded("ScreenSaverTimeout", 0, [lngValue] {
+        osinfo::detail::SetScreenSaverSeconds(lngValue);
+        return 0;
+    });
+}
+
+std::string COSInfo::SystemDirectory() const {
+    return Guarded("SystemDirectory", std::string(),
+                   [] { return TrimNulls(osinfo::detail::SystemFolder()); });
+}
+
+std::string COSInfo::TempFile(const std::string& strPrefix) const {
+    return Guarded("TempFile", std::string(), [&] {
+        return TrimNulls(osinfo::detail::TempFileName(strPrefix, kTempFileUnique));
+    });
+}
+
+std::string COSInfo::TempPath() const {
+    return Guarded("TempPath", std::string(),
+                   [] { return TrimNulls(osinfo::detail::TempFolder()); });
+}
+
+std::string COSInfo::UserName() const {
+    return Guarded("UserName", std::string(),
+                   [] { return TrimNulls(osinfo::detail::LoginName()); });
+}
+
+std::string COSInfo::WindowsDirectory() const {
+    return Guarded("WindowsDirectory", std::string(),
+                   [] { return TrimNulls(osinfo::detail::WindowsFolder()); });
+}
+
+int32_t COSInfo::WindowsType() const {
+    return Guarded("WindowsType", int32_t{0},
+                   [] { return static_cast<int32_t>(osinfo::detail::Version().platformId); });
+}
 
 // ---- Members served by the UI service and the registry store ----
 
@@ -140,13 +248,13 @@ std::string COSInfo::TrimNulls(const std::string& text) {
 Variant COSInfo::RegistryGetKeyValue(int32_t hKeyRoot, const std::string& strKeyName,
                                      const std::string& strValueName) {
     return Guarded("RegistryGetKeyValue", Variant{}, [&]() -> Variant {
-        OpenedKey key;
-        if (!key.Open(hKeyRoot, ToAnsi(strKeyName)))
+        regapi::KeyHandle key;
+        if (key.Open(hKeyRoot, ToAnsi(strKeyName), regapi::KEY_QUERY_VALUE) != regapi::kSuccess)
             return Empty{};
         const std::string name = ToAnsi(strValueName);
         uint32_t type = 0;
         uint32_t size = 0;
-        if (regapi::QueryValue(key.Key(), name, &type, nullptr, &size) != regapi::kSuccess)
+        if (regapi::QueryValue(key.Get(), name, &type, nullptr, &size) != regapi::kSuccess)
             return Empty{};
 
         switch (type) {
@@ -155,7 +263,7 @@ Variant COSInfo::RegistryGetKeyValue(int32_t hKeyRoot, const std::string& strKey
                 return std::string();
             std::string buffer(size, '\0');
             uint32_t read = size;
-            if (regapi::QueryValue(key.Key(), name, &type,
+            if (regapi::QueryValue(key.Get(), name, &type,
                                    reinterpret_cast<uint8_t*>(buffer.data()),
                                    &read) != regapi::kSuccess)
                 return Empty{};
@@ -167,14 +275,14 @@ Variant COSInfo::RegistryGetKeyValue(int32_t hKeyRoot, const std::string& strKey
             // Indexed 0 to size: one element more than the data, the last one left 0.
             ByteArray bytes(size_t{size} + 1, 0);
             uint32_t read = size;
-            if (regapi::QueryValue(key.Key(), name, &type, bytes.data(), &read) != regapi::kSuccess)
+            if (regapi::QueryValue(key.Get(), name, &type, bytes.data(), &read) != regapi::kSuccess)
                 return Empty{};
             return bytes;
         }
         case REG_DWORD: {
             uint32_t raw = 0;
             uint32_t read = sizeof raw;
-            if (regapi::QueryValue(key.Key(), name, &type, reinterpret_cast<uint8_t*>(&raw),
+            if (regapi::QueryValue(key.Get(), name, &type, reinterpret_cast<uint8_t*>(&raw),
                                    &read) != regapi::kSuccess)
                 return Empty{};
             return static_cast<int32_t>(raw);

@@ -6,6 +6,11 @@
 // be deleted). Names and text data are in the system code page; lengths count code-page bytes.
 // Functions return a Win32 status code (0 success) and never throw.
 //
+// One thread: the program runs on one thread, and these functions (with everything built on them:
+// modRegistry, cRegistry, KeyHandle) are for that thread only; they hold no locks. On Linux,
+// other processes using the same store at the same time (the product, vellumo-reg) are safe:
+// SQLite's file locking orders their writes.
+//
 // Linux store details (docs/registry-store.md): the store's path is resolved from the
 // environment at every call, so a changed HOME or XDG_CONFIG_HOME takes effect at once. Reads
 // of a store that does not exist yet behave as an empty registry and create nothing; the first
@@ -60,40 +65,43 @@ inline constexpr uint32_t kMaxKeyNameLength = 255;
 // handle carries `access`: QueryValue, EnumValue and QueryInfoKey need KEY_QUERY_VALUE,
 // SetValue and DeleteValue KEY_SET_VALUE, EnumKey KEY_ENUMERATE_SUB_KEYS (else kAccessDenied).
 // result is 0 on failure.
-long OpenKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result);
+[[nodiscard]] long OpenKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result);
 // RegCreateKeyExA / RegCreateKeyA: creates every missing level in one transaction.
-long CreateKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result);
+[[nodiscard]] long CreateKey(RegKey root, const std::string& subKey, uint32_t access,
+                             RegKey& result);
 // RegCloseKey: kInvalidHandle for 0 and for unknown handles; roots close successfully.
-long CloseKey(RegKey key);
+[[nodiscard]] long CloseKey(RegKey key);
 // RegQueryValueExA. data may be null to learn type and size; with a buffer too small the call
 // returns kMoreData and sets *size to the size needed. An empty name is the default value.
 // As the ANSI function does, a text type stored without a final NUL gets one appended in the
 // buffer when there is room, without counting it in *size.
-long QueryValue(RegKey key, const std::string& name, uint32_t* type, uint8_t* data, uint32_t* size);
+[[nodiscard]] long QueryValue(RegKey key, const std::string& name, uint32_t* type, uint8_t* data,
+                              uint32_t* size);
 // RegSetValueExA: stores exactly `size` bytes under `type`. Overwriting keeps the value's
 // place in the enumeration and its first spelling.
-long SetValue(RegKey key, const std::string& name, uint32_t type, const uint8_t* data,
-              uint32_t size);
+[[nodiscard]] long SetValue(RegKey key, const std::string& name, uint32_t type, const uint8_t* data,
+                            uint32_t size);
 // RegDeleteKeyA: refuses a key that has subkeys (kAccessDenied) and the predefined roots.
-long DeleteKey(RegKey root, const std::string& subKey);
-long DeleteValue(RegKey key, const std::string& name);
+[[nodiscard]] long DeleteKey(RegKey root, const std::string& subKey);
+[[nodiscard]] long DeleteValue(RegKey key, const std::string& name);
 // RegEnumValueA: name of value `index` (creation order); kNoMoreItems past the end. nameLength is
 // the buffer's size in characters on entry and the name's length on return; kMoreData when the
 // name and its terminator do not fit.
-long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& nameLength);
+[[nodiscard]] long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& nameLength);
 // RegEnumKeyA: name of subkey `index` (case-insensitive alphabetical); kNoMoreItems at the end;
 // kMoreData when the name and its terminator do not fit in bufferLength characters.
-long EnumKey(RegKey key, uint32_t index, std::string& name, uint32_t bufferLength);
+[[nodiscard]] long EnumKey(RegKey key, uint32_t index, std::string& name, uint32_t bufferLength);
 // RegQueryInfoKeyA: counts and the longest value name (characters, without terminator). Each
 // pointer may be null.
-long QueryInfoKey(RegKey key, uint32_t* subKeyCount, uint32_t* valueCount,
-                  uint32_t* maxValueNameLength);
+[[nodiscard]] long QueryInfoKey(RegKey key, uint32_t* subKeyCount, uint32_t* valueCount,
+                                uint32_t* maxValueNameLength);
 
 // ExpandEnvironmentStringsA: replaces every "%NAME%" whose variable exists (names compare
 // without regard to case) by its value and keeps the others as they are. Returns the size
 // needed in characters including the terminating NUL; writes the text and its NUL only when
 // `size` is at least that.
-uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination, uint32_t size);
+[[nodiscard]] uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination,
+                                                uint32_t size);
 
 // The program's executable name without folder and extension (the classic App.EXEName), as
 // error sources use it. Linux: the name of /proc/self/exe.

@@ -4,6 +4,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/RegistryApi.h"
+#include "platform/RegistryKeyHandle.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
 
@@ -23,24 +24,6 @@ std::string Source() {
 [[noreturn]] void Raise(int32_t number, const std::string& description) {
     throw RuntimeError(number, description, Source());
 }
-
-// Closes the key it holds when it goes, so every way out of a member closes its key.
-class OpenedKey {
-public:
-    OpenedKey() = default;
-    ~OpenedKey() { Close(); }
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    regapi::RegKey& Handle() { return key_; }
-    void Close() {
-        if (key_ != 0)
-            regapi::CloseKey(key_);
-        key_ = 0;
-    }
-
-private:
-    regapi::RegKey key_ = 0;
-};
 
 // A text holding "%", then at least one character, then another "%" names an environment
 // variable and is stored for expansion.
@@ -62,15 +45,14 @@ int32_t FromLittleEndian(const uint8_t (&bytes)[kDwordSize]) {
 } // namespace
 
 bool cRegistry::KeyExists() const {
-    OpenedKey key;
-    return regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE,
-                           key.Handle()) == regapi::kSuccess;
+    regapi::KeyHandle key;
+    return key.Open(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE) ==
+           regapi::kSuccess;
 }
 
 bool cRegistry::CreateKey() {
-    OpenedKey key;
-    if (regapi::CreateKey(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess, key.Handle()) !=
-        regapi::kSuccess)
+    regapi::KeyHandle key;
+    if (key.Create(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess) != regapi::kSuccess)
         Raise(kErrRegistry, "Failed to create registry Key: '" + m_sSectionKey);
     return true;
 }
@@ -83,32 +65,35 @@ bool cRegistry::DeleteKey() {
 }
 
 bool cRegistry::DeleteValue() {
-    OpenedKey key;
+    regapi::KeyHandle key;
     const std::string place =
         "Key: '" + std::to_string(m_hClassKey) + "',Section: '" + m_sSectionKey;
-    if (regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess, key.Handle()) !=
-        regapi::kSuccess)
+    if (key.Open(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess) != regapi::kSuccess)
         Raise(kErrRegistry, "Failed to open key '" + std::to_string(m_hClassKey) + "',Section: '" +
                                 m_sSectionKey + "' for delete access");
-    if (regapi::DeleteValue(key.Handle(), ToAnsi(m_sValueKey)) != regapi::kSuccess) {
-        key.Close();
+    if (regapi::DeleteValue(key.Get(), ToAnsi(m_sValueKey)) != regapi::kSuccess)
         Raise(kErrRegistry, "Failed to delete registry " + place + "',Key: '" + m_sValueKey);
-    }
     return true;
 }
 
 Variant cRegistry::Value() {
-    OpenedKey key;
-    regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE, key.Handle());
+    regapi::KeyHandle key;
+    // A key that cannot be opened is found out by the first query, which refuses the empty
+    // handle.
+    static_cast<void>(key.Open(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE));
     const std::string name = ToAnsi(m_sValueKey);
     // A query with no room learns the type and the size.
     uint32_t type = 0;
     uint32_t size = 0;
     uint8_t noRoom = 0;
-    const long status = regapi::QueryValue(key.Handle(), name, &type, &noRoom, &size);
+    const long status = regapi::QueryValue(key.Get(), name, &type, &noRoom, &size);
     if (status != regapi::kSuccess && status != regapi::kMoreData)
         return m_vDefault;
     m_eValueType = static_cast<int32_t>(type);
+
+    // The reads below are not checked: the size was learned a moment ago, and a read that fails
+    // all the same (another program changed the value in between) leaves the buffer as it was
+    // made, zeros, which is what the value then reads as.
 
     // The stored bytes of a text. A text written with its terminating NUL loses that NUL here;
     // one written without it (as SaveRegString writes) keeps its last character.
@@ -117,8 +102,8 @@ Variant cRegistry::Value() {
             return {};
         std::string buffer(size, '\0');
         uint32_t read = size;
-        regapi::QueryValue(key.Handle(), name, &type, reinterpret_cast<uint8_t*>(buffer.data()),
-                           &read);
+        static_cast<void>(regapi::QueryValue(key.Get(), name, &type,
+                                             reinterpret_cast<uint8_t*>(buffer.data()), &read));
         if (buffer.back() == '\0')
             buffer.pop_back();
         return buffer;
@@ -132,14 +117,15 @@ Variant cRegistry::Value() {
         const std::string text = readText();
         const uint32_t needed = regapi::ExpandEnvironmentStrings(text, nullptr, 0);
         std::string expanded(needed, '\0');
-        regapi::ExpandEnvironmentStrings(text, expanded.data(), needed);
+        // The size it gives back is the one learned above.
+        static_cast<void>(regapi::ExpandEnvironmentStrings(text, expanded.data(), needed));
         return FromAnsi(CutAtNul(expanded));
     }
     case REG_DWORD:
     case REG_DWORD_BIG_ENDIAN: {
         uint8_t bytes[kDwordSize] = {};
         uint32_t read = kDwordSize;
-        regapi::QueryValue(key.Handle(), name, &type, bytes, &read);
+        static_cast<void>(regapi::QueryValue(key.Get(), name, &type, bytes, &read));
         if (static_cast<int32_t>(type) == REG_DWORD_BIG_ENDIAN) {
             std::swap(bytes[0], bytes[3]);
             std::swap(bytes[1], bytes[2]);
@@ -150,7 +136,7 @@ Variant cRegistry::Value() {
         // Indexed 0 to size: one element more than the stored data, the last one left 0.
         ByteArray bytes(static_cast<size_t>(size) + 1, 0);
         uint32_t read = size;
-        regapi::QueryValue(key.Handle(), name, &type, bytes.data(), &read);
+        static_cast<void>(regapi::QueryValue(key.Get(), name, &type, bytes.data(), &read));
         return bytes;
     }
     }
@@ -160,9 +146,8 @@ void cRegistry::SetValue(const Variant& vValue) {
     const std::string description =
         "Failed to set registry value Key: '" + std::to_string(m_hClassKey) + "',Section: '" +
         m_sSectionKey + "',Key: '" + m_sValueKey + "' to value: '" + VariantToText(vValue) + "'";
-    OpenedKey key;
-    if (regapi::CreateKey(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess, key.Handle()) !=
-        regapi::kSuccess)
+    regapi::KeyHandle key;
+    if (key.Create(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess) != regapi::kSuccess)
         Raise(kErrRegistry, description);
     const std::string name = ToAnsi(m_sValueKey);
     // Status of an unsupported ValueType: the classic "Type mismatch".
@@ -176,20 +161,18 @@ void cRegistry::SetValue(const Variant& vValue) {
             static_cast<uint32_t>(HoldsVariableReference(text) ? REG_EXPAND_SZ : REG_SZ);
         const std::string data = ToAnsi(text);
         // With its terminating NUL: length + 1 bytes.
-        status = regapi::SetValue(key.Handle(), name, type,
-                                  reinterpret_cast<const uint8_t*>(data.c_str()),
-                                  static_cast<uint32_t>(data.size() + 1));
+        status =
+            regapi::SetValue(key.Get(), name, type, reinterpret_cast<const uint8_t*>(data.c_str()),
+                             static_cast<uint32_t>(data.size() + 1));
         break;
     }
     case REG_BINARY: {
         const auto* bytes = std::get_if<ByteArray>(&vValue);
-        if (bytes == nullptr) {
-            key.Close();
+        if (bytes == nullptr)
             Raise(kErrRegistry, ClassicDescription(kErrRegistry));
-        }
         // Every element of the array is written; arrays that Value (Get) returns end with one
         // extra 0 that a caller writing them back drops itself.
-        status = regapi::SetValue(key.Handle(), name, REG_BINARY, bytes->data(),
+        status = regapi::SetValue(key.Get(), name, REG_BINARY, bytes->data(),
                                   static_cast<uint32_t>(bytes->size()));
         break;
     }
@@ -204,32 +187,29 @@ void cRegistry::SetValue(const Variant& vValue) {
         const uint8_t data[kDwordSize] = {
             static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
             static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-        status = regapi::SetValue(key.Handle(), name, REG_DWORD, data, kDwordSize);
+        status = regapi::SetValue(key.Get(), name, REG_DWORD, data, kDwordSize);
         break;
     }
     default:
         break;
     }
-    if (status != regapi::kSuccess) {
-        key.Close();
+    if (status != regapi::kSuccess)
         Raise(kErrSetValue, description);
-    }
 }
 
 bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, int32_t& iKeyCount) {
     sKeyNames.clear();
     iKeyCount = 0;
-    OpenedKey key;
-    if (regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE,
-                        key.Handle()) != regapi::kSuccess)
+    regapi::KeyHandle key;
+    if (key.Open(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_QUERY_VALUE) != regapi::kSuccess)
         return true;
     uint32_t longest = 0;
-    if (regapi::QueryInfoKey(key.Handle(), nullptr, nullptr, &longest) != regapi::kSuccess)
+    if (regapi::QueryInfoKey(key.Get(), nullptr, nullptr, &longest) != regapi::kSuccess)
         return true;
     for (uint32_t index = 0;; ++index) {
         std::string name;
         uint32_t length = longest + 1;
-        if (regapi::EnumValue(key.Handle(), index, name, length) != regapi::kSuccess)
+        if (regapi::EnumValue(key.Get(), index, name, length) != regapi::kSuccess)
             break;
         ++iKeyCount;
         if (sKeyNames.empty())
@@ -242,13 +222,12 @@ bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, int32_t& iK
 bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, int32_t& iSectCount) {
     sSect.clear();
     iSectCount = 0;
-    OpenedKey key;
+    regapi::KeyHandle key;
     try {
-        long status = regapi::OpenKey(m_hClassKey, ToAnsi(m_sSectionKey),
-                                      regapi::KEY_ENUMERATE_SUB_KEYS, key.Handle());
+        long status = key.Open(m_hClassKey, ToAnsi(m_sSectionKey), regapi::KEY_ENUMERATE_SUB_KEYS);
         for (uint32_t index = 0; status == regapi::kSuccess; ++index) {
             std::string name;
-            status = regapi::EnumKey(key.Handle(), index, name, kSectionNameBuffer);
+            status = regapi::EnumKey(key.Get(), index, name, kSectionNameBuffer);
             if (status == regapi::kSuccess) {
                 ++iSectCount;
                 if (sSect.empty())
@@ -257,9 +236,7 @@ bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, int32_t& iSec
             }
         }
     } catch (...) {
-        const RuntimeError failure = CurrentRuntimeError();
-        key.Close();
-        Raise(kErrEnumerate, failure.Description());
+        Raise(kErrEnumerate, CurrentRuntimeError().Description());
     }
     return true;
 }

@@ -6,8 +6,8 @@
 // Properties: Get is X(), Let is SetX(value).
 #pragma once
 
+#include "platform/RegistryConstants.h"
 #include "platform/Variant.h"
-#include "platform/modRegistry.h"
 
 #include <cstdint>
 #include <string>

@@ -22,8 +22,18 @@ namespace {
 
 using modRegistry::GetRegLong;
 using modRegistry::GetRegString;
-using modRegistry::SaveRegLong;
-using modRegistry::SaveRegString;
+
+// The registry setters as the settings store calls them: their status texts are not looked at.
+// A value that could not be written reads back as its default, which is what the store then
+// holds to.
+void SaveRegLong(int32_t hKey, const std::string& strPath, const std::string& strValue,
+                 int32_t lData) {
+    static_cast<void>(modRegistry::SaveRegLong(hKey, strPath, strValue, lData));
+}
+void SaveRegString(int32_t hKey, const std::string& strPath, const std::string& strValue,
+                   const std::string& strData) {
+    static_cast<void>(modRegistry::SaveRegString(hKey, strPath, strValue, strData));
+}
 
 constexpr std::string_view kModule = "modOptions";
 

@@ -32,12 +32,13 @@ TEST_F(WindowLoadTest, FileToOpenAndRecentFilesThatExist) {
     EXPECT_EQ(LoadLines(), (Strings{"", CanCreate()})) << "no list: an empty line";
 
     Strings paths;
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kFiles, "MaxCount", 6);
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kFiles, "Count", 6);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kFiles, "MaxCount", 6), "Success");
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kFiles, "Count", 6), "Success");
     for (int i = 1; i <= 6; ++i) {
         paths.push_back((Home() / ("recent" + std::to_string(i))).string());
-        modRegistry::SaveRegString(HKEY_CURRENT_USER, kFiles, "File" + std::to_string(i),
-                                   paths.back());
+        EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kFiles, "File" + std::to_string(i),
+                                             paths.back()),
+                  "Success");
     }
     EXPECT_EQ(LoadLines(), (Strings{"", CanCreate()})) << "entry 1 deleted: as if there were none";
 

@@ -41,7 +41,9 @@ protected:
     }
 
     static void DebugModeOn() {
-        modRegistry::SaveRegLong(HKEY_CURRENT_USER, "Software\\Kestrova\\Vellumo\\Debug", "On", 1);
+        EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, "Software\\Kestrova\\Vellumo\\Debug",
+                                           "On", 1),
+                  "Success");
     }
 
     [[nodiscard]] static std::vector<std::string> Report() {

@@ -26,10 +26,23 @@ protected:
 TEST_F(DebugModeTest, AnythingButDwordOneLeavesNoTrace) {
     const std::pair<const char*, void (*)()> cases[] = {
         {"missing", [] {}},
-        {"DWORD 0", [] { modRegistry::SaveRegLong(HKEY_CURRENT_USER, kDebugKey, "On", 0); }},
-        {"DWORD 2", [] { modRegistry::SaveRegLong(HKEY_CURRENT_USER, kDebugKey, "On", 2); }},
-        {"DWORD -1", [] { modRegistry::SaveRegLong(HKEY_CURRENT_USER, kDebugKey, "On", -1); }},
-        {"text 1", [] { modRegistry::SaveRegString(HKEY_CURRENT_USER, kDebugKey, "On", "1"); }},
+        {"DWORD 0",
+         [] {
+             EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kDebugKey, "On", 0), "Success");
+         }},
+        {"DWORD 2",
+         [] {
+             EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kDebugKey, "On", 2), "Success");
+         }},
+        {"DWORD -1",
+         [] {
+             EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kDebugKey, "On", -1), "Success");
+         }},
+        {"text 1",
+         [] {
+             EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kDebugKey, "On", "1"),
+                       "Success");
+         }},
     };
     for (const auto& [name, set] : cases) {
         SCOPED_TRACE(name);
@@ -43,7 +56,7 @@ TEST_F(DebugModeTest, AnythingButDwordOneLeavesNoTrace) {
 }
 
 TEST_F(DebugModeTest, WithoutLogFolderNoFileOfTheCurrentFolderIsDeleted) {
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kDebugKey, "On", 1);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kDebugKey, "On", 1), "Success");
     test::WriteFile(Home() / "Log.txt", "someone else's file");
     const test::fs::path previous = test::fs::current_path();
     test::fs::current_path(Home());

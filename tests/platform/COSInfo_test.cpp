@@ -69,7 +69,7 @@ protected:
         ASSERT_EQ(regapi::SetValue(key, name, type, reinterpret_cast<const uint8_t*>(bytes.data()),
                                    static_cast<uint32_t>(bytes.size())),
                   regapi::kSuccess);
-        regapi::CloseKey(key);
+        EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
     }
 
     static Variant Read(const std::string& name) {

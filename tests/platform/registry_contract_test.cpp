@@ -48,7 +48,7 @@ void WriteRaw(const std::string& path, const std::string& name, uint32_t type,
     ASSERT_EQ(regapi::SetValue(key, name, type, reinterpret_cast<const uint8_t*>(bytes.data()),
                                static_cast<uint32_t>(bytes.size())),
               regapi::kSuccess);
-    regapi::CloseKey(key);
+    EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
 }
 
 // The stored type and size of a value; type 0xFFFFFFFF when it is missing.
@@ -60,7 +60,7 @@ std::pair<uint32_t, uint32_t> Stored(const std::string& path, const std::string&
         regapi::kSuccess) {
         if (regapi::QueryValue(key, name, &type, nullptr, &size) != regapi::kSuccess)
             type = 0xFFFFFFFFu;
-        regapi::CloseKey(key);
+        EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
     }
     return {type, size};
 }
@@ -110,7 +110,7 @@ TEST_F(RegistryContractTest, StringsRoundTripWithoutTerminatorAndDefaultWhenMiss
     EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER, kKey, "Missing", "dflt"), "dflt");
     EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER, Sub("NoSuchKey"), "Name", "dflt"),
               "dflt");
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "Number", 5);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "Number", 5), "Success");
     EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER, kKey, "Number", "dflt"), "dflt");
     // A text stored with embedded NULs reads up to the first.
     WriteRaw(kKey, "Nul", REG_SZ, std::string("ab\0cd", 5));
@@ -123,7 +123,7 @@ TEST_F(RegistryContractTest, LongsRoundTripAndDefaultForEveryOtherType) {
         EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "Debug", 7), value);
     }
     EXPECT_EQ(Stored(kKey, "Debug"), std::make_pair(static_cast<uint32_t>(REG_DWORD), 4u));
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Text", "123");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Text", "123"), "Success");
     EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "Text", 7), 7);
     EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "Missing", -9), -9);
     EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, Sub("NoSuchKey"), "Debug", -9), -9);
@@ -139,12 +139,12 @@ TEST_F(RegistryContractTest, SaveProceduresReportAFailedKeyThroughTheirStatusTex
 }
 
 TEST_F(RegistryContractTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "MixedCase", "one");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "MixedCase", "one"), "Success");
     EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER,
                                         "SOFTWARE\\kestrova\\vellumocontracttest", "MIXEDCASE",
                                         "dflt"),
               "one");
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "mixedcase", "two");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "mixedcase", "two"), "Success");
     auto reg = At(kKey);
     std::vector<std::string> names;
     int32_t count = 0;
@@ -168,7 +168,8 @@ TEST_F(RegistryContractTest, ValueOfAMissingValueIsDefaultAndLeavesValueTypeAlon
 }
 
 TEST_F(RegistryContractTest, TextsReadBackWholeWhetherOrNotStoredWithTheirTerminator) {
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "NoNul", "abc"); // 3 bytes, no NUL
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "NoNul", "abc"),
+              "Success"); // 3 bytes, no NUL
     auto reg = At(kKey, "NoNul");
     EXPECT_EQ(reg.Value(), Variant(std::string("abc")));
     EXPECT_EQ(reg.ValueType(), REG_SZ);
@@ -178,7 +179,7 @@ TEST_F(RegistryContractTest, TextsReadBackWholeWhetherOrNotStoredWithTheirTermin
     EXPECT_EQ(Stored(kKey, "WithNul").second, 4u);
     EXPECT_EQ(reg.Value(), Variant(std::string("abc")));
 
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Empty", "");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Empty", ""), "Success");
     reg.SetValueKey("Empty");
     EXPECT_EQ(reg.Value(), Variant(std::string()));
 
@@ -190,7 +191,7 @@ TEST_F(RegistryContractTest, TextsReadBackWholeWhetherOrNotStoredWithTheirTermin
 }
 
 TEST_F(RegistryContractTest, DwordsReadInBothByteOrdersAndOtherTypesAsByteArraysOneLonger) {
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "Le", 0x01020304);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "Le", 0x01020304), "Success");
     auto reg = At(kKey, "Le");
     EXPECT_EQ(reg.Value(), Variant(int32_t{0x01020304}));
     EXPECT_EQ(reg.ValueType(), REG_DWORD);
@@ -251,7 +252,7 @@ TEST_F(RegistryContractTest, TextsAreStoredExpandableOnlyForPercentAnyCharacterP
 }
 
 TEST_F(RegistryContractTest, ValueTypeRead4ThenAnIntegerWritesADword) {
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "Flag", 1);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "Flag", 1), "Success");
     auto reg = At(kKey, "Flag");
     (void)reg.Value();
     ASSERT_EQ(reg.ValueType(), REG_DWORD);
@@ -341,7 +342,7 @@ TEST_F(RegistryContractTest, KeysAreCreatedWithTheirParentsAndDeletedOnlyWithout
 }
 
 TEST_F(RegistryContractTest, DeleteValueRaisesForAMissingKeyOrValue) {
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Gone", "x");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Gone", "x"), "Success");
     auto reg = At(kKey, "Gone");
     EXPECT_TRUE(reg.DeleteValue());
     EXPECT_EQ(Stored(kKey, "Gone").first, 0xFFFFFFFFu);
@@ -367,9 +368,10 @@ TEST_F(RegistryContractTest, ValuesEnumerateInCreationOrderFromPositionOne) {
     EXPECT_EQ(count, 0);
     EXPECT_TRUE(names.empty());
 
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Zeta", "1");
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "alpha", 2);
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Zeta", "3"); // overwriting keeps the place
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Zeta", "1"), "Success");
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "alpha", 2), "Success");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Zeta", "3"),
+              "Success"); // overwriting keeps the place
     EXPECT_TRUE(reg.EnumerateValues(names, count));
     ASSERT_EQ(count, 2);
     ASSERT_EQ(names.size(), 3u);
@@ -378,7 +380,8 @@ TEST_F(RegistryContractTest, ValuesEnumerateInCreationOrderFromPositionOne) {
 
     reg.SetValueKey("Zeta");
     reg.DeleteValue();
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Zeta", "4"); // re-created: now last
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Zeta", "4"),
+              "Success"); // re-created: now last
     reg.EnumerateValues(names, count);
     ASSERT_EQ(count, 2);
     EXPECT_EQ(names[1], "alpha");

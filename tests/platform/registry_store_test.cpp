@@ -138,10 +138,10 @@ TEST_F(RegistryStoreTest, ReadsCreateNothingAndTheFirstWriteCreatesAPrivateStore
     std::string name;
     uint32_t length = 100;
     EXPECT_EQ(regapi::EnumValue(root, 0, name, length), regapi::kNoMoreItems);
-    regapi::CloseKey(root);
+    EXPECT_EQ(regapi::CloseKey(root), regapi::kSuccess);
     EXPECT_FALSE(std::filesystem::exists(ConfigHome() / "kestrova"));
 
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 1);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 1), "Success");
     ASSERT_TRUE(std::filesystem::exists(StoreFile()));
     struct stat st {};
     ASSERT_EQ(stat(StoreFile().c_str(), &st), 0);
@@ -152,12 +152,12 @@ TEST_F(RegistryStoreTest, ReadsCreateNothingAndTheFirstWriteCreatesAPrivateStore
 }
 
 TEST_F(RegistryStoreTest, FollowsTheEnvironmentAtEveryCall) {
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Where", "first");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Where", "first"), "Success");
     regapi::RegKey key = Create(kKey);
     test::TempDir other;
     setenv("XDG_CONFIG_HOME", other.Path().c_str(), 1);
     EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER, kKey, "Where", "dflt"), "dflt");
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Where", "second");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "Where", "second"), "Success");
     EXPECT_TRUE(std::filesystem::exists(other.Path() / "kestrova" / "registry.db"));
     // A handle from the other store is no longer valid.
     EXPECT_EQ(Set(key, "Where", REG_SZ, "x"), regapi::kInvalidHandle);
@@ -203,7 +203,7 @@ TEST_F(RegistryStoreTest, QueryReportsSizesAndTerminatesTextsLikeTheAnsiCall) {
     ASSERT_EQ(regapi::SetValue(key, "Empty", REG_BINARY, nullptr, 0), regapi::kSuccess);
     EXPECT_EQ(regapi::QueryValue(key, "Empty", &type, nullptr, &size), regapi::kSuccess);
     EXPECT_EQ(size, 0u);
-    regapi::CloseKey(key);
+    EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
 }
 
 TEST_F(RegistryStoreTest, HandlesCarryTheirRightsAndNoticeDeletedKeys) {
@@ -229,7 +229,7 @@ TEST_F(RegistryStoreTest, HandlesCarryTheirRightsAndNoticeDeletedKeys) {
     // Roots given as unsigned 32-bit values are the same roots; other values are no handles.
     regapi::RegKey viaUnsigned = 0;
     EXPECT_EQ(regapi::OpenKey(0x80000001LL, kKey, regapi::KEY_READ, viaUnsigned), regapi::kSuccess);
-    regapi::CloseKey(viaUnsigned);
+    EXPECT_EQ(regapi::CloseKey(viaUnsigned), regapi::kSuccess);
     EXPECT_EQ(regapi::OpenKey(0x80000004LL, "", regapi::KEY_READ, viaUnsigned),
               regapi::kInvalidHandle);
 }
@@ -245,18 +245,18 @@ TEST_F(RegistryStoreTest, KeyPathsFollowTheRegistrysRules) {
                                 regapi::KEY_ALL_ACCESS, key),
               regapi::kInvalidParameter);
     key = Create(kKey + std::string("\\Trailing\\\\"));
-    regapi::CloseKey(key);
+    EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
     EXPECT_EQ(
         regapi::OpenKey(HKEY_CURRENT_USER, kKey + std::string("\\TRAILING"), regapi::KEY_READ, key),
         regapi::kSuccess);
-    regapi::CloseKey(key);
+    EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
     // Relative to a handle, and the handle's own key through an empty path.
     regapi::RegKey parent = Create(kKey);
     EXPECT_EQ(regapi::OpenKey(parent, "trailing", regapi::KEY_READ, key), regapi::kSuccess);
-    regapi::CloseKey(key);
+    EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
     EXPECT_EQ(regapi::DeleteKey(parent, "Trailing"), regapi::kSuccess);
     EXPECT_EQ(regapi::DeleteKey(parent, "Trailing"), regapi::kFileNotFound);
-    regapi::CloseKey(parent);
+    EXPECT_EQ(regapi::CloseKey(parent), regapi::kSuccess);
     EXPECT_EQ(regapi::DeleteKey(HKEY_CURRENT_USER, ""), regapi::kAccessDenied);
     EXPECT_EQ(regapi::DeleteKey(HKEY_CURRENT_USER, "Software"),
               regapi::kAccessDenied); // has subkeys
@@ -266,7 +266,7 @@ TEST_F(RegistryStoreTest, EnumerationReportsNamesThatDoNotFit) {
     regapi::RegKey key = Create(kKey);
     Set(key, "Seven77", REG_SZ, "");
     regapi::RegKey sub = Create(kKey + std::string("\\Sub456"));
-    regapi::CloseKey(sub);
+    EXPECT_EQ(regapi::CloseKey(sub), regapi::kSuccess);
     uint32_t keys = 0, values = 0, longest = 0;
     EXPECT_EQ(regapi::QueryInfoKey(key, &keys, &values, &longest), regapi::kSuccess);
     EXPECT_EQ(keys, 1u);
@@ -283,7 +283,7 @@ TEST_F(RegistryStoreTest, EnumerationReportsNamesThatDoNotFit) {
     EXPECT_EQ(regapi::EnumKey(key, 0, name, 7), regapi::kSuccess);
     EXPECT_EQ(name, "Sub456");
     EXPECT_EQ(regapi::EnumKey(key, 1, name, 7), regapi::kNoMoreItems);
-    regapi::CloseKey(key);
+    EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
 }
 
 // ---- Under stress ----
@@ -301,7 +301,7 @@ TEST_F(RegistryStoreTest, TwoProcessesWritingTheSameKeyAtOnceLoseNothing) {
     uint32_t values = 0;
     ASSERT_EQ(regapi::QueryInfoKey(key, nullptr, &values, nullptr), regapi::kSuccess);
     EXPECT_EQ(values, 2u * kValuesPerWriter);
-    regapi::CloseKey(key);
+    EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
     for (const char* prefix : {"P", "Q"}) {
         for (int i = 0; i < kValuesPerWriter; ++i) {
             ASSERT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey,
@@ -314,7 +314,7 @@ TEST_F(RegistryStoreTest, TwoProcessesWritingTheSameKeyAtOnceLoseNothing) {
 
 TEST_F(RegistryStoreTest, AWriterKilledMidRunLeavesEveryCommittedValue) {
     // The store exists before the writer starts, so the kill hits writes, not creation.
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "Before", 1);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "Before", 1), "Success");
     int out = -1;
     const pid_t writer = StartWriter("endless", &out);
     ASSERT_GT(writer, 0);
@@ -351,7 +351,7 @@ TEST_F(RegistryStoreTest, AWriterKilledMidRunLeavesEveryCommittedValue) {
     }
     EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "Before", 0), 1);
     EXPECT_EQ(Set(key, "After", REG_SZ, "ok"), regapi::kSuccess);
-    regapi::CloseKey(key);
+    EXPECT_EQ(regapi::CloseKey(key), regapi::kSuccess);
     EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER, kKey, "After", ""), "ok");
 }
 
@@ -380,11 +380,11 @@ TEST_F(RegistryStoreTest, ACorruptStoreIsReportedAndLeftUntouched) {
 
 TEST_F(RegistryStoreTest, ADamagedStoreAndAnotherProgramsDatabaseAreNotTouched) {
     // A real store whose table pages were overwritten after it was written.
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "X", "y");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "X", "y"), "Success");
     test::TempDir elsewhere; // closes the cached connection by moving to another store
     setenv("XDG_CONFIG_HOME", elsewhere.Path().c_str(), 1);
     (void)modRegistry::GetRegString(HKEY_CURRENT_USER, kKey, "X", "");
-    modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "X", "y");
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "X", "y"), "Success");
     setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
     std::string bytes = ReadFile(StoreFile());
     ASSERT_GT(bytes.size(), 4096u);
@@ -415,7 +415,7 @@ TEST_F(RegistryStoreTest, AnEmptyFileBecomesAStoreOnTheFirstWrite) {
     std::filesystem::create_directories(StoreFile().parent_path());
     WriteFile(StoreFile(), "");
     EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "X", 5), 5);
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6), "Success");
     EXPECT_EQ(modRegistry::GetRegLong(HKEY_CURRENT_USER, kKey, "X", 5), 6);
 }
 
@@ -455,7 +455,7 @@ private:
 };
 
 TEST_F(RegistryStoreTest, AStoreDeletedWhileItIsOpenedIsMissingNotCorrupt) {
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6), "Success");
     VanishingStoreVfs vfs;
     const auto reopen = [this] {
         // A read in another store closes the cached connection, so the next call opens anew.
@@ -474,7 +474,7 @@ TEST_F(RegistryStoreTest, AStoreDeletedWhileItIsOpenedIsMissingNotCorrupt) {
     EXPECT_EQ(regapi::StoreProblem(), "");
 
     // A write makes a new store, as it does when there is none.
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6), "Success");
     reopen();
     vfs.Arm(StoreFile().string());
     EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 7), "Success");
@@ -483,7 +483,7 @@ TEST_F(RegistryStoreTest, AStoreDeletedWhileItIsOpenedIsMissingNotCorrupt) {
 }
 
 TEST_F(RegistryStoreTest, AStoreTheUserCannotReadIsReportedAndLeftAlone) {
-    modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6);
+    EXPECT_EQ(modRegistry::SaveRegLong(HKEY_CURRENT_USER, kKey, "X", 6), "Success");
     // Another user's store: the unprivileged child may reach the folder but not the file.
     for (const auto& folder : {Home(), ConfigHome(), StoreFile().parent_path()})
         std::filesystem::permissions(folder, std::filesystem::perms(0755));

@@ -152,11 +152,11 @@ TEST_F(MRUListTest, HugeCountFailsTheSavesAfterTheArray) {
 
 TEST_F(MRUListTest, RegistryLoadKeepsOnlyExistingFilesInBoundedTime) {
     const std::string a = MakeFile("a"), b = MakeFile("b"), c = MakeFile("c");
-    SaveRegLong(kHKCU, kFiles, "MaxCount", 6);
-    SaveRegLong(kHKCU, kFiles, "Count", 2000000000);
+    EXPECT_EQ(SaveRegLong(kHKCU, kFiles, "MaxCount", 6), "Success");
+    EXPECT_EQ(SaveRegLong(kHKCU, kFiles, "Count", 2000000000), "Success");
     for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
              {"File1", a}, {"File2", b}, {"File3", c}, {"File1999999999", a}})
-        SaveRegString(kHKCU, kFiles, name, value);
+        EXPECT_EQ(SaveRegString(kHKCU, kFiles, name, value), "Success");
     test::fs::remove(b);
     cMRUFileList list;
     EXPECT_TRUE(list.Load(true, registry_));
@@ -166,7 +166,7 @@ TEST_F(MRUListTest, RegistryLoadKeepsOnlyExistingFilesInBoundedTime) {
 
     EnableDebugLog();
     for (const int32_t maxCount : {2000000000, -5}) {
-        SaveRegLong(kHKCU, kFiles, "MaxCount", maxCount);
+        EXPECT_EQ(SaveRegLong(kHKCU, kFiles, "MaxCount", maxCount), "Success");
         cMRUFileList bad;
         EXPECT_FALSE(bad.Load(true, registry_));
         EXPECT_EQ(bad.MaxFileCount(), 0);

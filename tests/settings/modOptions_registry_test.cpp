@@ -45,7 +45,7 @@ TEST_F(RegistrySettingsTest, MigrationWritesTheWholeSetWhenEitherFileWasRead) {
     EXPECT_EQ(GetRegLong(kHKCU, kOptions, "PreserveState", 0), 5);
 
     // Only auxiliary.ini: the options part is written with its defaults.
-    SaveRegLong(kHKCU, kOptions, "SavedInReg", 0);
+    EXPECT_EQ(SaveRegLong(kHKCU, kOptions, "SavedInReg", 0), "Success");
     test::fs::remove(ConfigFile("options.ini"));
     StartNewRun();
     EXPECT_TRUE(Settings_Read_FromRegistry());
@@ -55,12 +55,12 @@ TEST_F(RegistrySettingsTest, MigrationWritesTheWholeSetWhenEitherFileWasRead) {
 
 TEST_F(RegistrySettingsTest, ReadingTurnsStoredValuesIntoSettings) {
     EnableDebugLog();
-    SaveRegLong(kHKCU, kOptions, "AutoBackup", 1);
-    SaveRegString(kHKCU, kOptions, "BackColorTree", "255");
-    SaveRegString(kHKCU, kOptions, "DataPath", "/from/registry/");
-    SaveRegLong(kHKCU, kDateTime, "FormatDate", -3);
-    SaveRegLong(kHKCU, kFonts + "Edit", "Size", 15);
-    SaveRegLong(kHKCU, kFonts + "Edit", "Underline", 2);
+    EXPECT_EQ(SaveRegLong(kHKCU, kOptions, "AutoBackup", 1), "Success");
+    EXPECT_EQ(SaveRegString(kHKCU, kOptions, "BackColorTree", "255"), "Success");
+    EXPECT_EQ(SaveRegString(kHKCU, kOptions, "DataPath", "/from/registry/"), "Success");
+    EXPECT_EQ(SaveRegLong(kHKCU, kDateTime, "FormatDate", -3), "Success");
+    EXPECT_EQ(SaveRegLong(kHKCU, kFonts + "Edit", "Size", 15), "Success");
+    EXPECT_EQ(SaveRegLong(kHKCU, kFonts + "Edit", "Underline", 2), "Success");
     EXPECT_TRUE(Settings_Read_Reg());
     EXPECT_EQ(gblnAutoBackup, kTrue) << "a flag stored as 1 reads as True";
     EXPECT_EQ(BackColorTree, 16777215) << "a DWORD stored as text reads as its default";

@@ -1,6 +1,8 @@
 // Value types and data in the reg tool's text forms.
 #include "RegData.h"
 
+#include "platform/RegistryConstants.h"
+
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -8,31 +10,22 @@
 namespace vellumo::regtool {
 namespace {
 
-constexpr uint32_t kNone = 0;
-constexpr uint32_t kSz = 1;
-constexpr uint32_t kExpandSz = 2;
-constexpr uint32_t kBinary = 3;
-constexpr uint32_t kDword = 4;
-constexpr uint32_t kDwordBigEndian = 5;
-constexpr uint32_t kMultiSz = 7;
-constexpr uint32_t kQword = 11;
-
 // Items of a multi-string are separated by these two characters in "/d" and in "query".
 constexpr std::string_view kItemSeparator = "\\0";
 
 constexpr std::array<std::pair<uint32_t, std::string_view>, 12> kTypeNames = {{
-    {0, "REG_NONE"},
-    {1, "REG_SZ"},
-    {2, "REG_EXPAND_SZ"},
-    {3, "REG_BINARY"},
-    {4, "REG_DWORD"},
-    {5, "REG_DWORD_BIG_ENDIAN"},
-    {6, "REG_LINK"},
-    {7, "REG_MULTI_SZ"},
-    {8, "REG_RESOURCE_LIST"},
-    {9, "REG_FULL_RESOURCE_DESCRIPTOR"},
-    {10, "REG_RESOURCE_REQUIREMENTS_LIST"},
-    {11, "REG_QWORD"},
+    {REG_NONE, "REG_NONE"},
+    {REG_SZ, "REG_SZ"},
+    {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+    {REG_BINARY, "REG_BINARY"},
+    {REG_DWORD, "REG_DWORD"},
+    {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
+    {REG_LINK, "REG_LINK"},
+    {REG_MULTI_SZ, "REG_MULTI_SZ"},
+    {REG_RESOURCE_LIST, "REG_RESOURCE_LIST"},
+    {REG_FULL_RESOURCE_DESCRIPTOR, "REG_FULL_RESOURCE_DESCRIPTOR"},
+    {REG_RESOURCE_REQUIREMENTS_LIST, "REG_RESOURCE_REQUIREMENTS_LIST"},
+    {REG_QWORD, "REG_QWORD"},
 }};
 
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
@@ -121,9 +114,9 @@ std::string TypeName(uint32_t type) {
 
 std::optional<uint32_t> TypeFromName(std::string_view name) {
     if (EqualsIgnoreCaseAscii(name, "REG_DWORD_LITTLE_ENDIAN"))
-        return kDword;
-    for (const uint32_t type :
-         {kNone, kSz, kExpandSz, kBinary, kDword, kDwordBigEndian, kMultiSz, kQword}) {
+        return REG_DWORD;
+    for (const uint32_t type : {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD,
+                                REG_DWORD_BIG_ENDIAN, REG_MULTI_SZ, REG_QWORD}) {
         if (EqualsIgnoreCaseAscii(name, TypeName(type)))
             return type;
     }
@@ -133,27 +126,27 @@ std::optional<uint32_t> TypeFromName(std::string_view name) {
 std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::string>& text) {
     const std::string given = text.value_or("");
     switch (type) {
-    case kNone:
-    case kSz:
-    case kExpandSz:
+    case REG_NONE:
+    case REG_SZ:
+    case REG_EXPAND_SZ:
         return given + '\0'; // texts are stored with their terminating NUL
-    case kDword:
-    case kDwordBigEndian: {
+    case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN: {
         const auto value = text ? ParseNumber(given, 0xFFFFFFFFu) : std::optional<uint64_t>(0);
         if (!value)
             return std::nullopt;
         std::string data = LittleEndian(*value, 4);
-        if (type == kDwordBigEndian)
+        if (type == REG_DWORD_BIG_ENDIAN)
             data = std::string(data.rbegin(), data.rend());
         return data;
     }
-    case kQword: {
+    case REG_QWORD: {
         const auto value = text ? ParseNumber(given, UINT64_MAX) : std::optional<uint64_t>(0);
         if (!value)
             return std::nullopt;
         return LittleEndian(*value, 8);
     }
-    case kBinary: {
+    case REG_BINARY: {
         std::string data;
         std::string_view digits = given;
         if (digits.size() % 2 == 1) { // an odd count: the first digit is a byte of its own
@@ -172,7 +165,7 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
         }
         return data;
     }
-    case kMultiSz: {
+    case REG_MULTI_SZ: {
         // Each item ends with a NUL and the list with one more; an empty list is a lone NUL.
         std::string data;
         std::string_view rest = given;
@@ -196,25 +189,25 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
 
 std::string DataToText(uint32_t type, std::string_view data) {
     switch (type) {
-    case kSz:
-    case kExpandSz:
+    case REG_SZ:
+    case REG_EXPAND_SZ:
         return std::string(data.substr(0, data.find('\0')));
-    case kDword:
-    case kDwordBigEndian: {
+    case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN: {
         if (data.size() != 4)
             break;
-        if (type == kDwordBigEndian) {
+        if (type == REG_DWORD_BIG_ENDIAN) {
             const std::string reversed(data.rbegin(), data.rend());
             return Hex(FromLittleEndian(reversed, 4));
         }
         return Hex(FromLittleEndian(data, 4));
     }
-    case kQword: {
+    case REG_QWORD: {
         if (data.size() != 8)
             break;
         return Hex(FromLittleEndian(data, 8));
     }
-    case kMultiSz: {
+    case REG_MULTI_SZ: {
         while (!data.empty() && data.back() == '\0')
             data.remove_suffix(1);
         std::string text;

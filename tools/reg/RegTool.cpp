@@ -4,6 +4,8 @@
 
 #include "RegData.h"
 #include "platform/RegistryApi.h"
+#include "platform/RegistryConstants.h"
+#include "platform/RegistryKeyHandle.h"
 
 #include <array>
 #include <istream>
@@ -36,11 +38,11 @@ struct Root {
 };
 
 constexpr std::array<Root, 5> kRoots = {{
-    {"HKCR", "HKEY_CLASSES_ROOT", -2147483647LL - 1},
-    {"HKCU", "HKEY_CURRENT_USER", -2147483647LL},
-    {"HKLM", "HKEY_LOCAL_MACHINE", -2147483646LL},
-    {"HKU", "HKEY_USERS", -2147483645LL},
-    {"HKCC", "HKEY_CURRENT_CONFIG", -2147483643LL},
+    {"HKCR", "HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {"HKCU", "HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {"HKLM", "HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {"HKU", "HKEY_USERS", HKEY_USERS},
+    {"HKCC", "HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
 }};
 
 std::string Upper(std::string_view text) {
@@ -143,23 +145,21 @@ std::vector<std::string> SubkeyNames(regapi::RegKey key) {
 // Deletes the key and everything below it, deepest keys first (the registry's own delete
 // refuses a key that has subkeys).
 long DeleteTree(regapi::RegKey parent, const std::string& path) {
-    regapi::RegKey key = 0;
-    if (const long s = regapi::OpenKey(parent, path, regapi::KEY_ALL_ACCESS, key);
-        s != regapi::kSuccess)
-        return s;
-    for (;;) {
-        std::string name;
-        long s = regapi::EnumKey(key, 0, name, kKeyNameBuffer);
-        if (s == regapi::kNoMoreItems)
-            break;
-        if (s == regapi::kSuccess)
-            s = DeleteTree(key, name);
-        if (s != regapi::kSuccess) {
-            regapi::CloseKey(key);
+    {
+        regapi::KeyHandle key;
+        if (const long s = key.Open(parent, path, regapi::KEY_ALL_ACCESS); s != regapi::kSuccess)
             return s;
+        for (;;) {
+            std::string name;
+            long s = regapi::EnumKey(key.Get(), 0, name, kKeyNameBuffer);
+            if (s == regapi::kNoMoreItems)
+                break;
+            if (s == regapi::kSuccess)
+                s = DeleteTree(key.Get(), name);
+            if (s != regapi::kSuccess)
+                return s;
         }
-    }
-    regapi::CloseKey(key);
+    } // closed before the key itself goes
     return regapi::DeleteKey(parent, path);
 }
 
@@ -324,22 +324,21 @@ void Tool::PrintValue(const std::string& name, uint32_t type, const std::string&
 }
 
 int Tool::Query(const Command& command) {
-    regapi::RegKey key = 0;
-    if (const long s = regapi::OpenKey(command.root, command.path, regapi::KEY_READ, key);
+    regapi::KeyHandle key;
+    if (const long s = key.Open(command.root, command.path, regapi::KEY_READ);
         s != regapi::kSuccess)
         return Failure(s);
     out_ << '\n';
     int status = kExitSuccess;
     if (command.valueName || command.defaultValue) {
         int matches = 0;
-        status = QueryOne(key, command.valueName.value_or(""), command.fullName, command.recurse,
-                          matches);
+        status = QueryOne(key.Get(), command.valueName.value_or(""), command.fullName,
+                          command.recurse, matches);
         if (command.recurse)
             out_ << "End of search: " << matches << " match(es) found.\n";
     } else {
-        QueryAll(key, command.fullName, command.recurse);
+        QueryAll(key.Get(), command.fullName, command.recurse);
     }
-    regapi::CloseKey(key);
     return status;
 }
 
@@ -364,11 +363,9 @@ int Tool::QueryOne(regapi::RegKey key, const std::string& name, const std::strin
     if (!recurse)
         return kExitSuccess;
     for (const auto& subkey : SubkeyNames(key)) {
-        regapi::RegKey child = 0;
-        if (regapi::OpenKey(key, subkey, regapi::KEY_READ, child) == regapi::kSuccess) {
-            QueryOne(child, name, path + "\\" + subkey, recurse, matches);
-            regapi::CloseKey(child);
-        }
+        regapi::KeyHandle child;
+        if (child.Open(key, subkey, regapi::KEY_READ) == regapi::kSuccess)
+            QueryOne(child.Get(), name, path + "\\" + subkey, recurse, matches);
     }
     return kExitSuccess;
 }
@@ -389,11 +386,9 @@ void Tool::QueryAll(regapi::RegKey key, const std::string& path, bool recurse) {
             out_ << subpath << '\n';
             continue;
         }
-        regapi::RegKey child = 0;
-        if (regapi::OpenKey(key, subkey, regapi::KEY_READ, child) == regapi::kSuccess) {
-            QueryAll(child, subpath, recurse);
-            regapi::CloseKey(child);
-        }
+        regapi::KeyHandle child;
+        if (child.Open(key, subkey, regapi::KEY_READ) == regapi::kSuccess)
+            QueryAll(child.Get(), subpath, recurse);
     }
     if (!subkeys.empty() && !recurse)
         out_ << '\n';
@@ -406,8 +401,8 @@ int Tool::Add(const Command& command) {
     const auto data = DataFromText(*type, command.data);
     if (!data)
         return InvalidSyntax(command.name);
-    regapi::RegKey key = 0;
-    if (const long s = regapi::CreateKey(command.root, command.path, regapi::KEY_ALL_ACCESS, key);
+    regapi::KeyHandle key;
+    if (const long s = key.Create(command.root, command.path, regapi::KEY_ALL_ACCESS);
         s != regapi::kSuccess)
         return Failure(s);
     // Without a value option, "/t" or "/d" apply to the default value; without any, only the
@@ -417,23 +412,19 @@ int Tool::Add(const Command& command) {
     if (setsValue) {
         const std::string name = command.valueName.value_or("");
         uint32_t existingType = 0;
-        const bool exists =
-            regapi::QueryValue(key, name, &existingType, nullptr, nullptr) == regapi::kSuccess;
+        const bool exists = regapi::QueryValue(key.Get(), name, &existingType, nullptr, nullptr) ==
+                            regapi::kSuccess;
         if (exists && !command.force &&
             !Confirm("Value " + ValueLabel(name) + " exists, overwrite(Yes/No)? ")) {
-            regapi::CloseKey(key);
             out_ << kCancelled << '\n';
             return kExitSuccess;
         }
         const long s =
-            regapi::SetValue(key, name, *type, reinterpret_cast<const uint8_t*>(data->data()),
+            regapi::SetValue(key.Get(), name, *type, reinterpret_cast<const uint8_t*>(data->data()),
                              static_cast<uint32_t>(data->size()));
-        if (s != regapi::kSuccess) {
-            regapi::CloseKey(key);
+        if (s != regapi::kSuccess)
             return Failure(s);
-        }
     }
-    regapi::CloseKey(key);
     out_ << kCompleted << '\n';
     return kExitSuccess;
 }
@@ -444,8 +435,8 @@ int Tool::Delete(const Command& command) {
         err_ << kInvalidKeyName << "\nType \"REG DELETE /?\" for usage.\n";
         return kExitFailure; // a predefined root cannot be deleted
     }
-    regapi::RegKey key = 0;
-    if (const long s = regapi::OpenKey(command.root, command.path, regapi::KEY_ALL_ACCESS, key);
+    regapi::KeyHandle key;
+    if (const long s = key.Open(command.root, command.path, regapi::KEY_ALL_ACCESS);
         s != regapi::kSuccess)
         return Failure(s);
     long status = regapi::kSuccess;
@@ -453,19 +444,19 @@ int Tool::Delete(const Command& command) {
     if (command.valueName || command.defaultValue) {
         const std::string name = command.valueName.value_or("");
         uint32_t type = 0;
-        status = regapi::QueryValue(key, name, &type, nullptr, nullptr);
+        status = regapi::QueryValue(key.Get(), name, &type, nullptr, nullptr);
         if (status == regapi::kSuccess) {
             if (command.force ||
                 Confirm("Delete the registry value " + ValueLabel(name) + " (Yes/No)? "))
-                status = regapi::DeleteValue(key, name);
+                status = regapi::DeleteValue(key.Get(), name);
             else
                 cancelled = true;
         }
     } else if (command.allValues) {
         if (command.force || Confirm("Delete all values under the registry key " +
                                      command.fullName + " (Yes/No)? ")) {
-            for (const auto& name : ValueNames(key)) {
-                if (status = regapi::DeleteValue(key, name); status != regapi::kSuccess)
+            for (const auto& name : ValueNames(key.Get())) {
+                if (status = regapi::DeleteValue(key.Get(), name); status != regapi::kSuccess)
                     break;
             }
         } else {
@@ -478,7 +469,6 @@ int Tool::Delete(const Command& command) {
         else
             cancelled = true;
     }
-    regapi::CloseKey(key);
     if (cancelled) {
         out_ << kCancelled << '\n';
         return kExitSuccess;

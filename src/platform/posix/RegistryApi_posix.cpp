@@ -2,6 +2,7 @@
 // registry store (see RegistryStore.h for the connection and the tables).
 #include "platform/RegistryApi.h"
 
+#include "platform/RegistryConstants.h"
 #include "platform/Text.h"
 #include "platform/posix/RegistryStore.h"
 
@@ -18,13 +19,6 @@ using detail::Query;
 using detail::Store;
 using detail::Transaction;
 
-// The predefined roots the store holds. HKEY_PERFORMANCE_DATA (0x80000004) and the old
-// HKEY_DYN_DATA (0x80000006) have no keys of their own and are not handles here.
-constexpr int64_t kClassesRoot = -2147483647LL - 1;  // 0x80000000
-constexpr int64_t kCurrentUser = kClassesRoot + 1;   // 0x80000001
-constexpr int64_t kLocalMachine = kClassesRoot + 2;  // 0x80000002
-constexpr int64_t kUsers = kClassesRoot + 3;         // 0x80000003
-constexpr int64_t kCurrentConfig = kClassesRoot + 5; // 0x80000005
 constexpr int64_t kTwoTo32 = 0x100000000LL;
 
 constexpr uint32_t kGenericRead = 0x80000000u;
@@ -49,16 +43,18 @@ Handles& OpenHandles() {
 }
 
 // A root's predefined value as signed 32-bit, whether it came sign-extended or as unsigned.
+// The store holds the roots below; HKEY_PERFORMANCE_DATA and the old HKEY_DYN_DATA have no keys
+// of their own and are not handles here.
 bool IsRoot(RegKey key, int64_t& root) {
     int64_t value = key;
-    if (value >= -kClassesRoot && value < kTwoTo32)
+    if (value >= -int64_t{HKEY_CLASSES_ROOT} && value < kTwoTo32)
         value -= kTwoTo32;
     switch (value) {
-    case kClassesRoot:
-    case kCurrentUser:
-    case kLocalMachine:
-    case kUsers:
-    case kCurrentConfig:
+    case HKEY_CLASSES_ROOT:
+    case HKEY_CURRENT_USER:
+    case HKEY_LOCAL_MACHINE:
+    case HKEY_USERS:
+    case HKEY_CURRENT_CONFIG:
         root = value;
         return true;
     default:
@@ -94,8 +90,8 @@ std::string Fold(std::string_view name) {
 }
 
 bool IsTextType(uint32_t type) {
-    return type == 1 || type == 2 || type == 7;
-} // SZ, EXPAND_SZ, MULTI_SZ
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 // Splits a key path into its levels. Trailing separators are ignored.
 long SplitPath(const std::string& subKey, std::vector<std::string>& levels) {
@@ -126,14 +122,20 @@ struct Target {
     bool storeAbsent = false; // no store yet: the key is a root and holds nothing
 };
 
+// Steps a query that gives at most one row: kSuccess with the row to read, `whenNone` when there
+// is none, the store's status when the step fails.
+long OneRow(Store& store, Query& q, long whenNone) {
+    const int rc = q.Step();
+    if (rc == SQLITE_ROW)
+        return kSuccess;
+    return rc == SQLITE_DONE ? whenNone : store.Fail(rc);
+}
+
 long KeyIsLive(Store& store, int64_t keyId) {
     if (keyId < 0)
         return kSuccess;
     Query q(store, "SELECT 1 FROM keys WHERE id = ?1");
-    const int rc = q.Bind(1, keyId).Step();
-    if (rc == SQLITE_ROW)
-        return kSuccess;
-    return rc == SQLITE_DONE ? kKeyDeleted : store.Fail(rc);
+    return OneRow(store, q.Bind(1, keyId), kKeyDeleted);
 }
 
 // Brings up the store (in `mode`) and finds the key behind a root or handle, checking that the
@@ -167,17 +169,60 @@ long Locate(RegKey key, uint32_t need, OpenMode mode, Target& target) {
     return KeyIsLive(store, handle.keyId);
 }
 
+// Locate for the calls that read or delete what is stored: `whenAbsent` while there is no store
+// yet (nothing is stored then).
+long LocateStored(RegKey key, uint32_t need, long whenAbsent, Target& target) {
+    if (const long s = Locate(key, need, OpenMode::Existing, target); s != kSuccess)
+        return s;
+    return target.storeAbsent ? whenAbsent : kSuccess;
+}
+
+// The start of every call that takes a root (or handle) and a key path: the path's levels and
+// the key they start from. Opening a key needs no right on the handle it starts from.
+long LocatePath(RegKey root, const std::string& subKey, OpenMode mode,
+                std::vector<std::string>& levels, Target& target) {
+    if (const long s = SplitPath(subKey, levels); s != kSuccess)
+        return s;
+    return Locate(root, 0, mode, target);
+}
+
+// The subkey of `parent` whose name folds to `folded`; kFileNotFound when there is none.
+long Child(Store& store, int64_t parent, std::string_view folded, int64_t& child) {
+    Query q(store, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
+    if (const long s = OneRow(store, q.Bind(1, parent).Bind(2, folded), kFileNotFound);
+        s != kSuccess)
+        return s;
+    child = q.Int(0);
+    return kSuccess;
+}
+
 // Follows the levels down from `keyId`; kFileNotFound when one is missing.
 long Walk(Store& store, const std::vector<std::string>& levels, int64_t& keyId) {
     for (const auto& level : levels) {
-        Query q(store, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
-        const int rc = q.Bind(1, keyId).Bind(2, Fold(level)).Step();
-        if (rc == SQLITE_DONE)
-            return kFileNotFound;
-        if (rc != SQLITE_ROW)
-            return store.Fail(rc);
-        keyId = q.Int(0);
+        if (const long s = Child(store, keyId, Fold(level), keyId); s != kSuccess)
+            return s;
     }
+    return kSuccess;
+}
+
+// The enumerations: the names below key ?1, one row at offset ?2.
+constexpr const char* kValueNamesInCreationOrder =
+    "SELECT name FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2";
+constexpr const char* kSubkeyNamesInOrder =
+    "SELECT name FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2";
+
+// Name number `index` that `sql` lists below the key behind `key`, which must carry the rights
+// `need`; kNoMoreItems past the end and for a store that does not exist yet.
+long NameAt(RegKey key, uint32_t need, const char* sql, uint32_t index, std::string& found) {
+    Target target;
+    if (const long s = LocateStored(key, need, kNoMoreItems, target); s != kSuccess)
+        return s;
+    Store& store = Store::Instance();
+    Query q(store, sql);
+    q.Bind(1, target.keyId).Bind(2, static_cast<int64_t>(index));
+    if (const long s = OneRow(store, q, kNoMoreItems); s != kSuccess)
+        return s;
+    found = q.Text(0);
     return kSuccess;
 }
 
@@ -191,13 +236,10 @@ RegKey NewHandle(int64_t keyId, uint32_t access) {
 } // namespace
 
 long OpenKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result) {
-    std::lock_guard lock(Store::Instance().Mutex());
     result = 0;
     std::vector<std::string> levels;
-    if (const long s = SplitPath(subKey, levels); s != kSuccess)
-        return s;
     Target target;
-    if (const long s = Locate(root, 0, OpenMode::Existing, target); s != kSuccess)
+    if (const long s = LocatePath(root, subKey, OpenMode::Existing, levels, target); s != kSuccess)
         return s;
     int64_t keyId = target.keyId;
     if (!levels.empty()) {
@@ -211,13 +253,10 @@ long OpenKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& re
 }
 
 long CreateKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result) {
-    std::lock_guard lock(Store::Instance().Mutex());
     result = 0;
     std::vector<std::string> levels;
-    if (const long s = SplitPath(subKey, levels); s != kSuccess)
-        return s;
     Target target;
-    if (const long s = Locate(root, 0, OpenMode::Create, target); s != kSuccess)
+    if (const long s = LocatePath(root, subKey, OpenMode::Create, levels, target); s != kSuccess)
         return s;
     Store& store = Store::Instance();
     int64_t keyId = target.keyId;
@@ -229,19 +268,16 @@ long CreateKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& 
             return s;
         for (const auto& level : levels) {
             const std::string folded = Fold(level);
-            Query find(store, "SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
-            int rc = find.Bind(1, keyId).Bind(2, folded).Step();
-            if (rc == SQLITE_ROW) {
-                keyId = find.Int(0);
+            const long found = Child(store, keyId, folded, keyId);
+            if (found == kSuccess)
                 continue;
-            }
-            if (rc != SQLITE_DONE)
-                return store.Fail(rc);
+            if (found != kFileNotFound)
+                return found;
             // Creating below a handle needs the right to create subkeys; opening does not.
             if (keyId == target.keyId && (target.access & KEY_CREATE_SUB_KEY) == 0)
                 return kAccessDenied;
             Query insert(store, "INSERT INTO keys(parent, name, fold) VALUES(?1, ?2, ?3)");
-            rc = insert.Bind(1, keyId).Bind(2, level).Bind(3, folded).Step();
+            const int rc = insert.Bind(1, keyId).Bind(2, level).Bind(3, folded).Step();
             if (rc != SQLITE_DONE)
                 return store.Fail(rc);
             keyId = sqlite3_last_insert_rowid(store.Db());
@@ -254,7 +290,6 @@ long CreateKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& 
 }
 
 long CloseKey(RegKey key) {
-    std::lock_guard lock(Store::Instance().Mutex());
     int64_t root = 0;
     if (IsRoot(key, root))
         return kSuccess;
@@ -263,21 +298,16 @@ long CloseKey(RegKey key) {
 
 long QueryValue(RegKey key, const std::string& name, uint32_t* type, uint8_t* data,
                 uint32_t* size) {
-    std::lock_guard lock(Store::Instance().Mutex());
     if (data != nullptr && size == nullptr)
         return kInvalidParameter;
     Target target;
-    if (const long s = Locate(key, KEY_QUERY_VALUE, OpenMode::Existing, target); s != kSuccess)
+    if (const long s = LocateStored(key, KEY_QUERY_VALUE, kFileNotFound, target); s != kSuccess)
         return s;
-    if (target.storeAbsent)
-        return kFileNotFound;
     Store& store = Store::Instance();
     Query q(store, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
-    const int rc = q.Bind(1, target.keyId).Bind(2, Fold(CName(name))).Step();
-    if (rc == SQLITE_DONE)
-        return kFileNotFound;
-    if (rc != SQLITE_ROW)
-        return store.Fail(rc);
+    q.Bind(1, target.keyId).Bind(2, Fold(CName(name)));
+    if (const long s = OneRow(store, q, kFileNotFound); s != kSuccess)
+        return s;
     const auto storedType = static_cast<uint32_t>(q.Int(0));
     const std::string_view stored = q.Blob(1);
     const auto storedSize = static_cast<uint32_t>(stored.size());
@@ -302,7 +332,6 @@ long QueryValue(RegKey key, const std::string& name, uint32_t* type, uint8_t* da
 
 long SetValue(RegKey key, const std::string& name, uint32_t type, const uint8_t* data,
               uint32_t size) {
-    std::lock_guard lock(Store::Instance().Mutex());
     if (data == nullptr && size > 0)
         return kInvalidParameter;
     Target target;
@@ -330,12 +359,9 @@ long SetValue(RegKey key, const std::string& name, uint32_t type, const uint8_t*
 }
 
 long DeleteKey(RegKey root, const std::string& subKey) {
-    std::lock_guard lock(Store::Instance().Mutex());
     std::vector<std::string> levels;
-    if (const long s = SplitPath(subKey, levels); s != kSuccess)
-        return s;
     Target target;
-    if (const long s = Locate(root, 0, OpenMode::Existing, target); s != kSuccess)
+    if (const long s = LocatePath(root, subKey, OpenMode::Existing, levels, target); s != kSuccess)
         return s;
     if (levels.empty() && target.keyId < 0)
         return kAccessDenied; // a predefined root cannot be deleted
@@ -364,12 +390,9 @@ long DeleteKey(RegKey root, const std::string& subKey) {
 }
 
 long DeleteValue(RegKey key, const std::string& name) {
-    std::lock_guard lock(Store::Instance().Mutex());
     Target target;
-    if (const long s = Locate(key, KEY_SET_VALUE, OpenMode::Existing, target); s != kSuccess)
+    if (const long s = LocateStored(key, KEY_SET_VALUE, kFileNotFound, target); s != kSuccess)
         return s;
-    if (target.storeAbsent)
-        return kFileNotFound;
     Store& store = Store::Instance();
     Transaction transaction(store);
     if (const long s = transaction.Begin(); s != kSuccess)
@@ -384,20 +407,10 @@ long DeleteValue(RegKey key, const std::string& name) {
 }
 
 long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& nameLength) {
-    std::lock_guard lock(Store::Instance().Mutex());
-    Target target;
-    if (const long s = Locate(key, KEY_QUERY_VALUE, OpenMode::Existing, target); s != kSuccess)
+    std::string found;
+    if (const long s = NameAt(key, KEY_QUERY_VALUE, kValueNamesInCreationOrder, index, found);
+        s != kSuccess)
         return s;
-    if (target.storeAbsent)
-        return kNoMoreItems;
-    Store& store = Store::Instance();
-    Query q(store, "SELECT name FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2");
-    const int rc = q.Bind(1, target.keyId).Bind(2, static_cast<int64_t>(index)).Step();
-    if (rc == SQLITE_DONE)
-        return kNoMoreItems;
-    if (rc != SQLITE_ROW)
-        return store.Fail(rc);
-    std::string found = q.Text(0);
     if (found.size() + 1 > nameLength)
         return kMoreData;
     nameLength = static_cast<uint32_t>(found.size());
@@ -406,21 +419,10 @@ long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& nameLeng
 }
 
 long EnumKey(RegKey key, uint32_t index, std::string& name, uint32_t bufferLength) {
-    std::lock_guard lock(Store::Instance().Mutex());
-    Target target;
-    if (const long s = Locate(key, KEY_ENUMERATE_SUB_KEYS, OpenMode::Existing, target);
+    std::string found;
+    if (const long s = NameAt(key, KEY_ENUMERATE_SUB_KEYS, kSubkeyNamesInOrder, index, found);
         s != kSuccess)
         return s;
-    if (target.storeAbsent)
-        return kNoMoreItems;
-    Store& store = Store::Instance();
-    Query q(store, "SELECT name FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2");
-    const int rc = q.Bind(1, target.keyId).Bind(2, static_cast<int64_t>(index)).Step();
-    if (rc == SQLITE_DONE)
-        return kNoMoreItems;
-    if (rc != SQLITE_ROW)
-        return store.Fail(rc);
-    std::string found = q.Text(0);
     if (found.size() + 1 > bufferLength)
         return kMoreData;
     name = std::move(found);
@@ -429,7 +431,6 @@ long EnumKey(RegKey key, uint32_t index, std::string& name, uint32_t bufferLengt
 
 long QueryInfoKey(RegKey key, uint32_t* subKeyCount, uint32_t* valueCount,
                   uint32_t* maxValueNameLength) {
-    std::lock_guard lock(Store::Instance().Mutex());
     Target target;
     if (const long s = Locate(key, KEY_QUERY_VALUE, OpenMode::Existing, target); s != kSuccess)
         return s;
@@ -461,7 +462,6 @@ long QueryInfoKey(RegKey key, uint32_t* subKeyCount, uint32_t* valueCount,
 }
 
 std::string StoreProblem() {
-    std::lock_guard lock(Store::Instance().Mutex());
     return Store::Instance().Problem();
 }
 
@@ -470,7 +470,6 @@ std::string StorePath() {
 }
 
 void SetStoreProblemObserver(std::function<void(const std::string&)> observer) {
-    std::lock_guard lock(Store::Instance().Mutex());
     Store::Instance().SetProblemObserver(std::move(observer));
 }
 

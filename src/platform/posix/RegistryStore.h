@@ -6,7 +6,6 @@
 #include <functional>
 #include <map>
 #include <set>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -25,14 +24,15 @@ enum class OpenMode {
 [[nodiscard]] long StatusFromSqlite(int rc);
 
 // The process-wide connection. Reopened whenever the resolved path, the file behind it (device
-// and inode) or the process (after fork) changes.
+// and inode) or the process (after fork) changes. For the program's one thread: it holds no lock
+// of its own; other processes are kept in order by SQLite's locking of the file.
 class Store {
 public:
     static Store& Instance();
 
     // kSuccess with Db() usable; kFileNotFound when the store does not exist and mode is
     // Existing; kBadDatabase (Problem() says why) or another status otherwise.
-    long Acquire(OpenMode mode);
+    [[nodiscard]] long Acquire(OpenMode mode);
     [[nodiscard]] sqlite3* Db() const { return db_; }
     // Changes on every (re)open: handles to keys carry it.
     [[nodiscard]] uint64_t Generation() const { return generation_; }
@@ -46,7 +46,6 @@ public:
     void SetProblemObserver(std::function<void(const std::string&)> observer) {
         observer_ = std::move(observer);
     }
-    [[nodiscard]] std::mutex& Mutex() { return mutex_; }
 
 private:
     Store() = default;
@@ -61,7 +60,6 @@ private:
     // the observer).
     void SetProblem(std::string problem);
 
-    std::mutex mutex_;
     sqlite3* db_ = nullptr;
     std::string path_;
     dev_t device_ = 0;
@@ -106,10 +104,13 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    long Begin();
-    long Commit();
+    [[nodiscard]] long Begin();
+    [[nodiscard]] long Commit();
 
 private:
+    // Runs one statement of the transaction's own; its status, the store's problem on failure.
+    [[nodiscard]] long Execute(const char* sql);
+
     Store& store_;
     bool open_ = false;
 };

@@ -437,18 +437,22 @@ Transaction::~Transaction() {
 }
 
 long Transaction::Begin() {
-    const int rc = sqlite3_exec(store_.Db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        return store_.Fail(sqlite3_extended_errcode(store_.Db()));
-    open_ = true;
-    return kSuccess;
+    const long status = Execute("BEGIN IMMEDIATE");
+    if (status == kSuccess)
+        open_ = true;
+    return status;
 }
 
 long Transaction::Commit() {
-    const int rc = sqlite3_exec(store_.Db(), "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
+    const long status = Execute("COMMIT");
+    if (status == kSuccess)
+        open_ = false;
+    return status;
+}
+
+long Transaction::Execute(const char* sql) {
+    if (sqlite3_exec(store_.Db(), sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         return store_.Fail(sqlite3_extended_errcode(store_.Db()));
-    open_ = false;
     return kSuccess;
 }
 

@@ -1,26 +1,21 @@
-// COSInfo on Windows: kernel32, user32, advapi32 and ole32 by their ANSI names, with the
-// record layouts and buffer sizes the class has always used.
-#include "platform/COSInfo.h"
+// COSInfo's system calls on Windows: kernel32, user32, advapi32 and ole32 by their ANSI names,
+// with the record layouts and buffer sizes the class has always used.
+#include "platform/COSInfoSystem.h"
 
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
 
 #include <windows.h>
 
 #include <objbase.h>
 
+#include <array>
 #include <cstring>
-#include <utility>
+#include <string_view>
 
-// <windows.h> maps the name to the A or W entry point; the member keeps its name.
-#undef SetComputerName
-
-namespace vellumo {
+namespace vellumo::osinfo::detail {
 namespace {
 
-// OSBuild keeps the build number's low 15 bits.
-constexpr int32_t kBuildMask = 0x7FFF;
 // Buffer sizes in characters.
 constexpr DWORD kNameBuffer = 100;
 constexpr UINT kFolderBuffer = 260;
@@ -30,19 +25,8 @@ constexpr int kLanguageBuffer = 100;
 constexpr DWORD kVersionRecordSize = 148;
 // LOCALE_SENGLANGUAGE: the language's English name.
 constexpr LCTYPE kEnglishLanguageName = 0x1001;
-// GetTempFileName with this unique number forms the name without creating or checking a file.
-constexpr UINT kTempFileUnique = 1;
-// The Let halves announce the change to other programs without writing the user profile.
+// The setters announce the change to other programs without writing the user profile.
 constexpr UINT kSendIniChange = SPIF_SENDWININICHANGE;
-
-template <typename R, typename Body> R Guarded(std::string_view member, R failure, Body&& body) {
-    try {
-        return std::forward<Body>(body)();
-    } catch (...) {
-        ui::ShowErrorBox(member, CurrentRuntimeError());
-        return failure;
-    }
-}
 
 // A failed call leaves the record as it was: zero, with only its size set.
 OSVERSIONINFOA VersionRecord() {
@@ -67,166 +51,128 @@ int32_t SystemParameter(UINT action) {
     return value;
 }
 
-// A Boolean setting widened with its sign (True = -1), with a 32-bit 0 as the third argument.
+// A setting passed as the second argument, with a 32-bit 0 as the third; the result is ignored.
 void SetSystemParameter(UINT action, int32_t value) {
     INT unused = 0;
     SystemParametersInfoA(action, static_cast<UINT>(value), &unused, kSendIniChange);
 }
 
-std::string Text(const char* buffer, size_t size) {
-    return std::string(buffer, size);
+// A whole fixed-size buffer in the program's text form, NULs and what follows them included.
+template <size_t N> std::string BufferText(const char (&buffer)[N]) {
+    return FromAnsi(std::string_view(buffer, N));
+}
+
+// A name the system writes into a 100-character buffer (GetComputerNameA, GetUserNameA).
+std::string NameText(BOOL(WINAPI* call)(LPSTR, LPDWORD)) {
+    char buffer[kNameBuffer] = {};
+    DWORD size = kNameBuffer;
+    call(buffer, &size);
+    return BufferText(buffer);
+}
+
+// A folder the system writes into a 260-character buffer (GetSystemDirectoryA, ...).
+std::string FolderText(UINT(WINAPI* call)(LPSTR, UINT)) {
+    char buffer[kFolderBuffer] = {};
+    call(buffer, kFolderBuffer);
+    return BufferText(buffer);
+}
+
+// The temporary folder in a buffer of 255 spaces, as GetTempPathA fills it.
+std::string TempFolderAnsi() {
+    std::string folder(kTempBuffer, ' ');
+    GetTempPathA(kTempBuffer, folder.data());
+    return folder;
 }
 
 } // namespace
 
-bool COSInfo::Beep() const {
-    return Guarded("Beep", false, [] { return SystemParameter(SPI_GETBEEP) != 0; });
+VersionNumbers Version() {
+    const OSVERSIONINFOA version = VersionRecord();
+    return {version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
+            version.dwPlatformId};
 }
 
-void COSInfo::SetBeep(bool fValue) {
-    Guarded("Beep", 0, [fValue] {
-        SetSystemParameter(SPI_SETBEEP, fValue ? -1 : 0);
-        return 0;
-    });
+std::string ServicePackText() {
+    const OSVERSIONINFOA version = VersionRecord();
+    return BufferText(version.szCSDVersion);
 }
 
-std::string COSInfo::ComputerName() const {
-    return Guarded("ComputerName", std::string(), [] {
-        char buffer[kNameBuffer] = {};
-        DWORD size = kNameBuffer;
-        GetComputerNameA(buffer, &size);
-        return TrimNulls(FromAnsi(Text(buffer, sizeof buffer)));
-    });
+int32_t BeepSwitch() {
+    return SystemParameter(SPI_GETBEEP);
 }
 
-void COSInfo::SetComputerName(const std::string& strValue) {
-    Guarded("ComputerName", 0, [&] {
-        SetComputerNameA(ToAnsi(strValue).c_str());
-        return 0;
-    });
+void SetBeepSwitch(int32_t value) {
+    SetSystemParameter(SPI_SETBEEP, value);
 }
 
-std::string COSInfo::CurrentHardwareProfile() const {
-    return Guarded("CurrentHardwareProfile", std::string(), [] {
-        HW_PROFILE_INFOA profile;
-        std::memset(&profile, 0, sizeof profile);
-        GetCurrentHwProfileA(&profile);
-        return TrimNulls(FromAnsi(Text(profile.szHwProfileName, sizeof profile.szHwProfileName)));
-    });
+int32_t ScreenSaverSwitch() {
+    return SystemParameter(SPI_GETSCREENSAVEACTIVE);
 }
 
-std::string COSInfo::GUID() const {
-    return Guarded("GUID", std::string(), [] {
-        ::GUID guid{};
-        if (FAILED(CoCreateGuid(&guid)))
-            throw RuntimeError(err::kInvalidProcedureCall);
-        std::array<uint8_t, 16> bytes{};
-        static_assert(sizeof guid == bytes.size());
-        std::memcpy(bytes.data(), &guid, bytes.size());
-        return osinfo::GuidTextFromBytes(bytes);
-    });
+void SetScreenSaverSwitch(int32_t value) {
+    SetSystemParameter(SPI_SETSCREENSAVEACTIVE, value);
 }
 
-std::string COSInfo::Language() const {
-    return Guarded("Language", std::string(), [] {
-        std::string buffer(kLanguageBuffer, ' ');
-        GetLocaleInfoA(GetUserDefaultLCID(), kEnglishLanguageName, buffer.data(), kLanguageBuffer);
-        return TrimNulls(FromAnsi(buffer));
-    });
+int32_t ScreenSaverSeconds() {
+    return SystemParameter(SPI_GETSCREENSAVETIMEOUT);
 }
 
-std::string COSInfo::OSAdditional() const {
-    return Guarded("OSAdditional", std::string(), [] {
-        const OSVERSIONINFOA version = VersionRecord();
-        return TrimNulls(FromAnsi(Text(version.szCSDVersion, sizeof version.szCSDVersion)));
-    });
+void SetScreenSaverSeconds(int32_t seconds) {
+    SetSystemParameter(SPI_SETSCREENSAVETIMEOUT, seconds);
 }
 
-int32_t COSInfo::OSBuild() const {
-    return Guarded("OSBuild", int32_t{0},
-                   [] { return static_cast<int32_t>(VersionRecord().dwBuildNumber) & kBuildMask; });
+std::string ComputerNameText() {
+    return NameText(GetComputerNameA);
 }
 
-int32_t COSInfo::OSMajorVersion() const {
-    return Guarded("OSMajorVersion", int32_t{0},
-                   [] { return static_cast<int32_t>(VersionRecord().dwMajorVersion); });
+void RenameComputer(const std::string& name) {
+    SetComputerNameA(ToAnsi(name).c_str());
 }
 
-int32_t COSInfo::OSMinorVersion() const {
-    return Guarded("OSMinorVersion", int32_t{0},
-                   [] { return static_cast<int32_t>(VersionRecord().dwMinorVersion); });
+std::string HardwareProfileName() {
+    HW_PROFILE_INFOA profile;
+    std::memset(&profile, 0, sizeof profile);
+    GetCurrentHwProfileA(&profile);
+    return BufferText(profile.szHwProfileName);
 }
 
-bool COSInfo::ScreenSaverActive() const {
-    return Guarded("ScreenSaverActive", false,
-                   [] { return SystemParameter(SPI_GETSCREENSAVEACTIVE) != 0; });
+std::array<uint8_t, 16> NewGuid() {
+    ::GUID guid{};
+    if (FAILED(CoCreateGuid(&guid)))
+        throw RuntimeError(err::kInvalidProcedureCall);
+    std::array<uint8_t, 16> bytes{};
+    static_assert(sizeof guid == bytes.size());
+    std::memcpy(bytes.data(), &guid, bytes.size());
+    return bytes;
 }
 
-void COSInfo::SetScreenSaverActive(bool fValue) {
-    Guarded("ScreenSaverActive", 0, [fValue] {
-        SetSystemParameter(SPI_SETSCREENSAVEACTIVE, fValue ? -1 : 0);
-        return 0;
-    });
+std::string LanguageName() {
+    std::string buffer(kLanguageBuffer, ' ');
+    GetLocaleInfoA(GetUserDefaultLCID(), kEnglishLanguageName, buffer.data(), kLanguageBuffer);
+    return FromAnsi(buffer);
 }
 
-int32_t COSInfo::ScreenSaverTimeout() const {
-    return Guarded("ScreenSaverTimeout", int32_t{0},
-                   [] { return SystemParameter(SPI_GETSCREENSAVETIMEOUT); });
+std::string SystemFolder() {
+    return FolderText(GetSystemDirectoryA);
 }
 
-void COSInfo::SetScreenSaverTimeout(int32_t lngValue) {
-    Guarded("ScreenSaverTimeout", 0, [lngValue] {
-        SetSystemParameter(SPI_SETSCREENSAVETIMEOUT, lngValue);
-        return 0;
-    });
+std::string WindowsFolder() {
+    return FolderText(GetWindowsDirectoryA);
 }
 
-std::string COSInfo::SystemDirectory() const {
-    return Guarded("SystemDirectory", std::string(), [] {
-        char buffer[kFolderBuffer] = {};
-        GetSystemDirectoryA(buffer, kFolderBuffer);
-        return TrimNulls(FromAnsi(Text(buffer, sizeof buffer)));
-    });
+std::string TempFolder() {
+    return FromAnsi(TempFolderAnsi());
 }
 
-std::string COSInfo::TempFile(const std::string& strPrefix) const {
-    return Guarded("TempFile", std::string(), [&] {
-        std::string folder(kTempBuffer, ' ');
-        GetTempPathA(kTempBuffer, folder.data());
-        std::string name(kTempBuffer, ' ');
-        GetTempFileNameA(folder.c_str(), ToAnsi(strPrefix).c_str(), kTempFileUnique, name.data());
-        return TrimNulls(FromAnsi(name));
-    });
+std::string TempFileName(const std::string& prefix, uint32_t unique) {
+    const std::string folder = TempFolderAnsi();
+    std::string name(kTempBuffer, ' ');
+    GetTempFileNameA(folder.c_str(), ToAnsi(prefix).c_str(), unique, name.data());
+    return FromAnsi(name);
 }
 
-std::string COSInfo::TempPath() const {
-    return Guarded("TempPath", std::string(), [] {
-        std::string folder(kTempBuffer, ' ');
-        GetTempPathA(kTempBuffer, folder.data());
-        return TrimNulls(FromAnsi(folder));
-    });
+std::string LoginName() {
+    return NameText(GetUserNameA);
 }
 
-std::string COSInfo::UserName() const {
-    return Guarded("UserName", std::string(), [] {
-        char buffer[kNameBuffer] = {};
-        DWORD size = kNameBuffer;
-        GetUserNameA(buffer, &size);
-        return TrimNulls(FromAnsi(Text(buffer, sizeof buffer)));
-    });
-}
-
-std::string COSInfo::WindowsDirectory() const {
-    return Guarded("WindowsDirectory", std::string(), [] {
-        char buffer[kFolderBuffer] = {};
-        GetWindowsDirectoryA(buffer, kFolderBuffer);
-        return TrimNulls(FromAnsi(Text(buffer, sizeof buffer)));
-    });
-}
-
-int32_t COSInfo::WindowsType() const {
-    return Guarded("WindowsType", int32_t{0},
-                   [] { return static_cast<int32_t>(VersionRecord().dwPlatformId); });
-}
-
-} // namespace vellumo
+} // namespace vellumo::osinfo::detail

@@ -3,6 +3,7 @@
 #include "platform/RegistryApi.h"
 
 #include "platform/CodePage.h"
+#include "platform/RegistryConstants.h"
 
 #include <windows.h>
 
@@ -14,9 +15,9 @@
 namespace vellumo::regapi {
 namespace {
 
-// The predefined roots are 0x80000000 to 0x80000006; callers may hand them over unsigned.
-constexpr int64_t kFirstPredefined = 0x80000000LL;
-constexpr int64_t kLastPredefined = 0x80000006LL;
+// The predefined roots in their unsigned form, as callers may hand them over.
+constexpr int64_t kFirstPredefined = static_cast<uint32_t>(kFirstPredefinedKey);
+constexpr int64_t kLastPredefined = static_cast<uint32_t>(kLastPredefinedKey);
 constexpr int64_t kTwoTo32 = 0x100000000LL;
 
 HKEY ToHkey(RegKey key) {
