@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,7 +56,7 @@ public:
     // gives kNoAssociation.
     int32_t Explore(int32_t lnghWnd, const std::string& strFolder, int32_t eShowStyle);
     // Opens a document (extended launch, the started process kept; see LaunchProgram for how
-    // the target is started). Environment variables in strDocument and strStartIn are expanded.
+    // the target is started and its environment references expanded).
     int32_t LaunchDocument(int32_t lnghWnd, const std::string& strDocument,
                            const std::string& strStartIn, int32_t eShowStyle);
     // Opens "mailto:" + strAddress (not encoded, nothing between them) with the mail handler.
@@ -69,8 +68,11 @@ public:
     // executable file is started directly with strParameters split into words as a shell splits
     // simple words (blanks separate, quotes group, backslash escapes; nothing else expands). A
     // target that is no executable (a document, a folder, a URL) goes to xdg-open, whose process
-    // is kept, and the parameters are dropped. "$NAME" and "${NAME}" in strProgram and strStartIn
-    // are replaced by the environment variable (an unset one is left as written).
+    // is kept, and the parameters are dropped.
+    // Environment references in strProgram (strDocument) and strStartIn are expanded, not in
+    // strParameters: "%NAME%" on both builds (Windows: by the system, SEE_MASK_DOENVSUBST;
+    // Linux: the same rules through ExpandEnvironmentText), and on Linux also "$NAME" and
+    // "${NAME}"; an unset variable's reference is left as written.
     int32_t LaunchProgram(int32_t lnghWnd, const std::string& strProgram,
                           const std::string& strParameters, const std::string& strStartIn,
                           int32_t eShowStyle);
@@ -120,13 +122,6 @@ namespace shellexec {
 // " \ $ and `; outside quotes a backslash keeps the next character (a final backslash stays). An
 // unterminated quote runs to the end. No variables, globs or other expansions.
 [[nodiscard]] std::vector<std::string> SplitParameters(std::string_view parameters);
-
-// Replaces "$NAME" and "${NAME}" (NAME: letters, digits and "_", not starting with a digit) by
-// lookup(NAME); a name lookup does not know (it returns nullptr) is left as written, and so is
-// any other "$".
-[[nodiscard]] std::string
-ExpandEnvironment(std::string_view text,
-                  const std::function<const char*(const std::string&)>& lookup);
 
 } // namespace shellexec
 } // namespace vellumo

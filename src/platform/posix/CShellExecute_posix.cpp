@@ -4,6 +4,7 @@
 #include "platform/CShellExecute.h"
 
 #include "platform/CodePage.h"
+#include "platform/EnvironmentText.h"
 
 #include <cctype>
 #include <cerrno>
@@ -320,11 +321,10 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
                                                           const std::string& parameters,
                                                           const std::string& directory,
                                                           int32_t /*show*/) {
-    const auto environment = [](const std::string& name) -> const char* {
-        return std::getenv(name.c_str());
-    };
-    const std::string target = ToAnsi(shellexec::ExpandEnvironment(file, environment));
-    const std::string folder = ToAnsi(shellexec::ExpandEnvironment(directory, environment));
+    const std::string target =
+        ToAnsi(ExpandEnvironmentText(file, DollarReferences::kExpanded, environ));
+    const std::string folder =
+        ToAnsi(ExpandEnvironmentText(directory, DollarReferences::kExpanded, environ));
 
     if (!folder.empty()) {
         struct stat info {};
