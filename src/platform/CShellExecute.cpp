@@ -13,10 +13,13 @@ namespace {
 // The shell's values from 33 up mean success; 0 to 32 are its error codes.
 constexpr int32_t kLargestErrorCode = 32;
 
-// A launch that does not wait for the started program may still hold the window this long
-// while the opener decides whether it has a handler.
-constexpr std::chrono::milliseconds kDefaultHandOverWait{3000};
-std::chrono::milliseconds g_handOverWait = kDefaultHandOverWait;
+// The class's process-wide settings with their start values; ResetState restores them all.
+struct ShellSettings {
+    // A launch that does not wait for the started program may still hold the window this long
+    // while the opener decides whether it has a handler.
+    std::chrono::milliseconds handOverWait{3000};
+};
+ShellSettings g_settings;
 
 template <typename R, typename Body> R Guarded(std::string_view operation, R failure, Body&& body) {
     try {
@@ -34,15 +37,15 @@ int32_t LaunchResult(int32_t shellValue) {
 } // namespace
 
 std::chrono::milliseconds CShellExecute::HandOverWait() {
-    return g_handOverWait;
+    return g_settings.handOverWait;
 }
 
 void CShellExecute::SetHandOverWaitForTesting(std::chrono::milliseconds wait) {
-    g_handOverWait = wait;
+    g_settings.handOverWait = wait;
 }
 
 void CShellExecute::ResetState() {
-    g_handOverWait = kDefaultHandOverWait;
+    g_settings = ShellSettings{};
 }
 
 CShellExecute::~CShellExecute() {

@@ -20,9 +20,13 @@ namespace vellumo {
 // Linux: the owner window and the show style have no counterpart and are ignored. Plain
 // launches wait for the opener (xdg-open, lp) to report whether it found a handler, but never
 // longer than HandOverWait() (3 seconds): an opener still running then counts as accepted.
-// Started processes get /dev/null as standard input, a session of their own, and are always
-// reaped: a process that outlives its CShellExecute (or is replaced by a later launch) is
-// waited for by a detached reaper thread.
+// Started processes get /dev/null as standard input and a session of their own. Nothing runs in
+// the background: a started process that the class lets go of while it still runs (its object
+// goes, a later launch replaces it, an opener is still busy when the hand-over wait ends) joins
+// one process-wide list. Every later launch of any object, and every StillExecuting that asks
+// about a kept process, reaps those on the list that have ended; whatever still runs when the
+// program ends is reaped by the system. Like the rest of the class, the list is used from the
+// one UI thread only.
 class CShellExecute {
 public:
     // The shell's result codes.
@@ -83,7 +87,9 @@ public:
     int32_t PrintDocument(int32_t lnghWnd, const std::string& strDocument);
 
     // The longest time a launch waits for an opener's verdict. Tests may lengthen it so that a
-    // slow machine cannot turn a refusal into an acceptance; ResetState restores 3 seconds.
+    // slow machine cannot turn a refusal into an acceptance; ResetState restores the start
+    // value, 3 seconds. (ResetState leaves the list of let-go processes alone: they still need
+    // reaping.)
     [[nodiscard]] static std::chrono::milliseconds HandOverWait();
     static void SetHandOverWaitForTesting(std::chrono::milliseconds wait);
     static void ResetState();
@@ -106,8 +112,10 @@ private:
                                        const std::string& parameters, const std::string& directory,
                                        int32_t show);
     // Whether the process still runs; a process found ended is reaped and `process` set to 0.
+    // Linux: also reaps the let-go processes that have ended.
     static bool ProcessActive(int32_t& process);
-    // Gives up the process: reaped now when it has ended, else by a detached reaper thread.
+    // Gives up the process (0: none). Windows: closes its handle. Linux: reaps it now when it
+    // has ended, else puts it on the list of let-go processes.
     static void ReleaseProcess(int32_t process) noexcept;
 
     int32_t m_lInstApp = 0;

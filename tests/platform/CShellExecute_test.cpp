@@ -274,8 +274,33 @@ TEST_F(ShellExecuteTest, LaterLaunchesForgetTheKeptProcessWhichIsStillReaped) {
     } // the object goes while its program runs
     EXPECT_EQ(ChildStates().size(), 2u);
     WriteFile(stop, "");
-    EXPECT_TRUE(Eventually([] { return ChildStates().empty(); }))
-        << "a released program became a zombie";
+    // Nothing works in the background: the ended programs wait for the next launch to reap them.
+    ASSERT_TRUE(Eventually([] { return ChildStates() == std::vector<char>{'Z', 'Z'}; }));
+    CShellExecute later;
+    EXPECT_EQ(later.LaunchEmail(kNoWindow, "x@y", CShellExecute::kShowDefault), 31);
+    EXPECT_TRUE(ChildStates().empty()) << "a released program stayed a zombie";
+}
+
+TEST_F(ShellExecuteTest, AQueryOfAnyObjectReapsTheReleasedProgramsThatHaveEnded) {
+    const fs::path stop = Home() / "stop";
+    const std::string waiter = Waiter();
+    {
+        CShellExecute released;
+        ASSERT_EQ(released.LaunchProgram(kNoWindow, waiter, stop.string(), "",
+                                         CShellExecute::kShowNormal),
+                  -1);
+    }
+    CShellExecute shell;
+    ASSERT_EQ(shell.LaunchProgram(kNoWindow, waiter, stop.string(), "", CShellExecute::kShowNormal),
+              -1);
+    // While the released program runs, a query reaps nothing and reports on its own process.
+    EXPECT_TRUE(shell.StillExecuting());
+    EXPECT_EQ(ChildStates().size(), 2u);
+
+    WriteFile(stop, "");
+    ASSERT_TRUE(Eventually([] { return ChildStates() == std::vector<char>{'Z', 'Z'}; }));
+    EXPECT_FALSE(shell.StillExecuting());
+    EXPECT_TRUE(ChildStates().empty()) << "the query left the released program a zombie";
 }
 
 TEST_F(ShellExecuteTest, LaunchProgramSplitsParametersAndStartsInTheFolder) {
