@@ -11,9 +11,9 @@
 namespace vellumo {
 
 // Texts are UTF-8; the delimiter is found and keys are compared ignoring case by one fixed
-// table (detail::FoldCase: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters), the
-// same on both builds and in every locale; other characters compare exactly. Positions are
-// 1-based; position 0 always holds two empty texts.
+// table (detail::FoldCase: the Latin, Greek and Cyrillic letters below U+0530), the same on
+// both builds and in every locale; other characters compare exactly. Positions are 1-based;
+// position 0 always holds two empty texts.
 //
 // Errors: Parse and Item catch their own failures, show the error box titled "Parse" or "Item"
 // through ui::Ui() and return normally (Item with the empty text). Key and Value pass a
