@@ -1,8 +1,10 @@
 // CCommandArgs: parsing a command-line text into key and value pairs and looking them up.
 #include "library/CCommandArgs.h"
 
+#include "library/CaseFolding.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
+#include "platform/Utf8Char.h"
 #include "ui/UiService.h"
 
 #include <limits>
@@ -11,24 +13,6 @@ namespace vellumo {
 namespace {
 
 constexpr size_t kMaxPairs = std::numeric_limits<int16_t>::max(); // Count is 16-bit
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The first occurrence of `needle` at or after `from`, ignoring the case of ASCII letters.
-size_t FindIgnoreCase(std::string_view text, std::string_view needle, size_t from) {
-    if (needle.empty() || needle.size() > text.size())
-        return std::string_view::npos;
-    for (size_t i = from; i + needle.size() <= text.size(); ++i) {
-        size_t k = 0;
-        while (k < needle.size() && LowerAscii(text[i + k]) == LowerAscii(needle[k]))
-            ++k;
-        if (k == needle.size())
-            return i;
-    }
-    return std::string_view::npos;
-}
 
 } // namespace
 
@@ -46,7 +30,7 @@ std::string CCommandArgs::Item(int32_t position) const {
 std::string CCommandArgs::Item(std::string_view key) const {
     try {
         for (size_t i = 1; i < table_.size(); ++i) {
-            if (EqualsIgnoreCase(table_[i].first, key))
+            if (detail::EqualsFolded(table_[i].first, key))
                 return table_[i].second;
         }
         return {};
@@ -75,28 +59,30 @@ void CCommandArgs::Parse() {
         table_.assign(1, {});
         size_t from = 0;
         for (;;) {
-            const size_t start = FindIgnoreCase(testString_, delim_, from);
-            if (start == std::string::npos)
+            const auto start = detail::FindFolded(testString_, delim_, from);
+            if (!start)
                 break;
-            const size_t next = FindIgnoreCase(testString_, delim_, start + 1);
-            if (next == std::string::npos) {
-                AddPair(testString_.substr(start));
+            // The next switch may begin at the delimiter's second character.
+            const auto next = detail::FindFolded(
+                testString_, delim_, start->position + Utf8CharSize(testString_, start->position));
+            if (!next) {
+                AddPair(testString_.substr(start->position), start->length);
                 break;
             }
-            AddPair(testString_.substr(start, next - start));
-            from = next;
+            AddPair(testString_.substr(start->position, next->position - start->position),
+                    start->length);
+            from = next->position;
         }
     } catch (...) {
         ui::ShowErrorBox("Parse", CurrentRuntimeError());
     }
 }
 
-// The key runs from after the delimiter to the first space (a space is appended, so there is
-// one), the value is the rest.
-void CCommandArgs::AddPair(std::string segment) {
+// The key runs from after the delimiter (its first `delimLength` bytes) to the first space (a
+// space is appended, so there is one), the value is the rest.
+void CCommandArgs::AddPair(std::string segment, size_t delimLength) {
     if (table_.size() - 1 >= kMaxPairs)
         throw RuntimeError(err::kOverflow);
-    const size_t delimLength = delim_.size();
     segment += ' ';
     const size_t space = segment.find(' ', delimLength);
     if (space == std::string::npos)

@@ -10,8 +10,10 @@
 
 namespace vellumo {
 
-// Texts are UTF-8; the delimiter is found and keys are compared ignoring the case of ASCII
-// letters. Positions are 1-based; position 0 always holds two empty texts.
+// Texts are UTF-8; the delimiter is found and keys are compared ignoring case by one fixed
+// table (detail::FoldCase: the Latin, Greek and Cyrillic letters below U+0530), the same on
+// both builds and in every locale; other characters compare exactly. Positions are 1-based;
+// position 0 always holds two empty texts.
 //
 // Errors: Parse and Item catch their own failures, show the error box titled "Parse" or "Item"
 // through ui::Ui() and return normally (Item with the empty text). Key and Value pass a
@@ -51,7 +53,9 @@ public:
     void Parse();
 
 private:
-    void AddPair(std::string segment);
+    // Adds the pair of a segment that starts with a delimiter of `delimLength` bytes (a match of
+    // Delim, which may differ from it in case and so in length).
+    void AddPair(std::string segment, size_t delimLength);
 
     // Position 0 is the empty pair.
     std::vector<std::pair<std::string, std::string>> table_ = {{}};

@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
+#include "platform/Utf8Char.h"
 
 #include <algorithm>
 #include <limits>
@@ -31,17 +32,6 @@ constexpr int64_t kScaledPerTenth = Currency::kScale / 10;
 
 constexpr int32_t kThousandthsOfInch = 1000;
 constexpr int32_t kHundredthsOfMillimetre = 100;
-
-// Length in bytes of the UTF-8 character that starts with byte b (1 for a stray byte).
-size_t Utf8Length(unsigned char b) {
-    if (b >= 0xF0 && b < 0xF8)
-        return 4;
-    if (b >= 0xE0)
-        return b < 0xF0 ? 3 : 1;
-    if (b >= 0xC0)
-        return 2;
-    return 1;
-}
 
 } // namespace
 
@@ -174,8 +164,7 @@ std::string FitTextField(std::string_view text, size_t fieldBytes) {
     std::string fitted;
     size_t pos = 0;
     while (pos < text.size()) {
-        const size_t len =
-            std::min(Utf8Length(static_cast<unsigned char>(text[pos])), text.size() - pos);
+        const size_t len = Utf8CharSize(text, pos);
         std::string candidate = fitted;
         candidate.append(text.substr(pos, len));
         if (ToAnsi(candidate).size() + 1 > fieldBytes)

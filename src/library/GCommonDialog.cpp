@@ -15,6 +15,10 @@ using namespace cdlg;
 
 namespace {
 
+// What FilterIndex becomes when the open or the save dialog is cancelled or fails.
+constexpr int32_t kOpenCancelledFilterIndex = -1;
+constexpr int32_t kSaveCancelledFilterIndex = 0;
+
 // Callers say -1 for "no owner window"; the records say 0.
 WindowHandle OwnerHandle(WindowHandle owner) {
     return owner == -1 ? 0 : owner;
@@ -129,47 +133,60 @@ DialogHookProc GCommonDialog::HookForTarget() {
     };
 }
 
+bool GCommonDialog::ShowFileDialog(bool save, int32_t recordFlags, const FileDialogArguments& args,
+                                   int32_t cancelledFilterIndex) {
+    TargetClearer clearer(target_);
+    ResetResults();
+    CheckFitsBuffer(args.Filename, kFileBufferChars);
+    CheckFitsBuffer(args.FileTitle, kFileBufferChars);
+
+    OpenFileRecord record;
+    record.owner = OwnerHandle(args.Owner);
+    record.flags = recordFlags;
+    record.initialDir = args.InitDir;
+    record.title = args.DlgTitle;
+    record.defaultExt = args.DefaultExt;
+    record.filter = FilterToDialog(args.Filter);
+    record.filterIndex = args.FilterIndex;
+    record.file = args.Filename;
+    record.maxFile = kFileBufferChars;
+    record.fileTitle = args.FileTitle;
+    record.maxFileTitle = kFileBufferChars;
+    record.hook = HookForTarget();
+
+    DialogBackend& backend = CurrentDialogBackend();
+    if (RecordOutcome(save ? backend.ShowSaveFile(record) : backend.ShowOpenFile(record))) {
+        args.Filename = CutAtNul(record.file);
+        args.FileTitle = CutAtNul(record.fileTitle);
+        args.Flags = record.flags;
+        args.FilterIndex = record.filterIndex;
+        args.Filter = ChosenFilterPair(record.filter, record.filterIndex);
+        return true;
+    }
+    args.Filename.clear();
+    args.FileTitle.clear();
+    args.Filter.clear();
+    args.Flags = 0;
+    args.FilterIndex = cancelledFilterIndex;
+    return false;
+}
+
 bool GCommonDialog::VBGetOpenFileName(std::string& Filename, std::string& FileTitle,
                                       bool FileMustExist, bool MultiSelect, bool& ReadOnly,
                                       bool HideReadOnly, std::string& Filter, int32_t& FilterIndex,
                                       const std::string& InitDir, const std::string& DlgTitle,
                                       const std::string& DefaultExt, WindowHandle Owner,
                                       int32_t& Flags) {
-    TargetClearer clearer(target_);
-    ResetResults();
-    CheckFitsBuffer(Filename, kFileBufferChars);
-    CheckFitsBuffer(FileTitle, kFileBufferChars);
-
-    OpenFileRecord record;
-    record.owner = OwnerHandle(Owner);
-    record.flags = OpenFileFlags(FileMustExist, MultiSelect, ReadOnly, HideReadOnly, Flags);
-    record.initialDir = InitDir;
-    record.title = DlgTitle;
-    record.defaultExt = DefaultExt;
-    record.filter = FilterToDialog(Filter);
-    record.filterIndex = FilterIndex;
-    record.file = Filename;
-    record.maxFile = kFileBufferChars;
-    record.fileTitle = FileTitle;
-    record.maxFileTitle = kFileBufferChars;
-    record.hook = HookForTarget();
-
-    if (RecordOutcome(CurrentDialogBackend().ShowOpenFile(record))) {
-        Filename = CutAtNul(record.file);
-        FileTitle = CutAtNul(record.fileTitle);
-        Flags = record.flags;
-        FilterIndex = record.filterIndex;
-        Filter = ChosenFilterPair(record.filter, record.filterIndex);
-        // The user may have cleared the read-only box as well as ticked it.
-        ReadOnly = (record.flags & OFN_READONLY) != 0;
-        return true;
-    }
-    Filename.clear();
-    FileTitle.clear();
-    Filter.clear();
-    Flags = 0;
-    FilterIndex = -1;
-    return false;
+    const int32_t recordFlags =
+        OpenFileFlags(FileMustExist, MultiSelect, ReadOnly, HideReadOnly, Flags);
+    if (!ShowFileDialog(
+            false, recordFlags,
+            {Filename, FileTitle, Filter, FilterIndex, InitDir, DlgTitle, DefaultExt, Owner, Flags},
+            kOpenCancelledFilterIndex))
+        return false;
+    // The user may have cleared the read-only box as well as ticked it.
+    ReadOnly = (Flags & OFN_READONLY) != 0;
+    return true;
 }
 
 bool GCommonDialog::VBGetSaveFileName(std::string& Filename, std::string& FileTitle,
@@ -177,39 +194,10 @@ bool GCommonDialog::VBGetSaveFileName(std::string& Filename, std::string& FileTi
                                       int32_t& FilterIndex, const std::string& InitDir,
                                       const std::string& DlgTitle, const std::string& DefaultExt,
                                       WindowHandle Owner, int32_t& Flags) {
-    TargetClearer clearer(target_);
-    ResetResults();
-    CheckFitsBuffer(Filename, kFileBufferChars);
-    CheckFitsBuffer(FileTitle, kFileBufferChars);
-
-    OpenFileRecord record;
-    record.owner = OwnerHandle(Owner);
-    record.flags = SaveFileFlags(OverWritePrompt, Flags);
-    record.initialDir = InitDir;
-    record.title = DlgTitle;
-    record.defaultExt = DefaultExt;
-    record.filter = FilterToDialog(Filter);
-    record.filterIndex = FilterIndex;
-    record.file = Filename;
-    record.maxFile = kFileBufferChars;
-    record.fileTitle = FileTitle;
-    record.maxFileTitle = kFileBufferChars;
-    record.hook = HookForTarget();
-
-    if (RecordOutcome(CurrentDialogBackend().ShowSaveFile(record))) {
-        Filename = CutAtNul(record.file);
-        FileTitle = CutAtNul(record.fileTitle);
-        Flags = record.flags;
-        FilterIndex = record.filterIndex;
-        Filter = ChosenFilterPair(record.filter, record.filterIndex);
-        return true;
-    }
-    Filename.clear();
-    FileTitle.clear();
-    Filter.clear();
-    Flags = 0;
-    FilterIndex = 0;
-    return false;
+    return ShowFileDialog(
+        true, SaveFileFlags(OverWritePrompt, Flags),
+        {Filename, FileTitle, Filter, FilterIndex, InitDir, DlgTitle, DefaultExt, Owner, Flags},
+        kSaveCancelledFilterIndex);
 }
 
 std::string GCommonDialog::VBGetFileTitle(const std::string& sFIle) {

@@ -157,6 +157,23 @@ public:
     [[nodiscard]] const DeviceMode& DeviceModeCopy() const { return devMode_; }
 
 private:
+    // The arguments the open and save operations share, as their callers passed them.
+    struct FileDialogArguments {
+        std::string& Filename;
+        std::string& FileTitle;
+        std::string& Filter;
+        int32_t& FilterIndex;
+        const std::string& InitDir;
+        const std::string& DlgTitle;
+        const std::string& DefaultExt;
+        WindowHandle Owner;
+        int32_t& Flags;
+    };
+    // The open (save false) or save dialog with the record's flags `recordFlags`: fills the
+    // arguments as those operations say, FilterIndex `cancelledFilterIndex` when it is not
+    // accepted, and returns whether it was.
+    bool ShowFileDialog(bool save, int32_t recordFlags, const FileDialogArguments& args,
+                        int32_t cancelledFilterIndex);
     void FillCustomColorsIfNeeded();
     // Starts an operation that resets APIReturn and ExtendedError.
     void ResetResults();

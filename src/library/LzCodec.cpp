@@ -14,6 +14,7 @@ namespace {
 
 constexpr uint64_t kKey3Mask = 0xFFFFFFull;       // first three bytes of a little-endian word
 constexpr uint64_t kKey6Mask = 0xFFFFFFFFFFFFull; // first six bytes
+constexpr int kKey3Length = 3;
 constexpr int kKey6Length = 6;
 constexpr int kGroupItems = 8;
 constexpr size_t kGroupMaxBytes = 1 + 2 * kGroupItems; // flag byte and eight matches
@@ -107,6 +108,24 @@ int LzPacker::CommonLength(int candidate, int r, uint64_t firstDifference) const
 // chained, so a position's keys are those it was inserted with; a link that leads to a position
 // with another key was made before that position was reused, and everything behind it is older
 // than the window.
+template <int KeyBytes>
+inline LzPacker::ChainStep LzPacker::StepChain(int q, int r, int& previousAge, uint64_t key,
+                                               int hash, uint64_t& difference) const {
+    static_assert(KeyBytes == kKey3Length || KeyBytes == kKey6Length);
+    const int age = (r - q) & kLzRingMask;
+    if (age <= previousAge || age > kChainedPositions)
+        return ChainStep::kEnd;
+    previousAge = age;
+    const uint64_t word = Word(q);
+    difference = word ^ key;
+    if ((difference & (KeyBytes == kKey3Length ? kKey3Mask : kKey6Mask)) != 0) {
+        const int wordHash =
+            KeyBytes == kKey3Length ? Hash3(word, kHash3Bits) : Hash6(word, kHash6Bits);
+        return wordHash == hash ? ChainStep::kPass : ChainStep::kEnd;
+    }
+    return removed_[q] != 0 ? ChainStep::kPass : ChainStep::kCompare;
+}
+
 LzPacker::Match LzPacker::FindMatch(int r) {
     const uint64_t key = Word(r);
 
@@ -117,17 +136,11 @@ LzPacker::Match LzPacker::FindMatch(int r) {
     int firstLength = 0;
     int previousAge = 0;
     for (int q = head3_[hash3]; q != kNil; q = next3_[q]) {
-        const int age = (r - q) & kLzRingMask;
-        if (age <= previousAge || age > kChainedPositions)
+        uint64_t difference = 0;
+        const ChainStep step = StepChain<kKey3Length>(q, r, previousAge, key, hash3, difference);
+        if (step == ChainStep::kEnd)
             break;
-        previousAge = age;
-        const uint64_t difference = Word(q) ^ key;
-        if ((difference & kKey3Mask) != 0) {
-            if (Hash3(Word(q), kHash3Bits) != hash3)
-                break;
-            continue; // another key with the same hash
-        }
-        if (removed_[q] != 0)
+        if (step == ChainStep::kPass)
             continue;
         first = q;
         firstLength = CommonLength(q, r, difference);
@@ -151,20 +164,12 @@ LzPacker::Match LzPacker::FindMatch(int r) {
             start = next6_[first];
         }
         for (int q = start; q != kNil; q = next6_[q]) {
-            const int age = (r - q) & kLzRingMask;
-            if (age <= sixAge || age > kChainedPositions)
+            uint64_t difference = 0;
+            const ChainStep step = StepChain<kKey6Length>(q, r, sixAge, key, hash6, difference);
+            if (step == ChainStep::kEnd)
                 break;
-            sixAge = age;
-            const uint64_t difference = Word(q) ^ key;
-            if ((difference & kKey6Mask) != 0) {
-                if (Hash6(Word(q), kHash6Bits) != hash6)
-                    break;
-                continue;
-            }
-            if (removed_[q] != 0)
-                continue;
             // Only a candidate that also matches at the current best length can beat it.
-            if (window_[q + six.length] != window_[r + six.length])
+            if (step == ChainStep::kPass || window_[q + six.length] != window_[r + six.length])
                 continue;
             const int length = CommonLength(q, r, difference);
             if (length > six.length) {
@@ -179,17 +184,13 @@ LzPacker::Match LzPacker::FindMatch(int r) {
             // No position shares six bytes, so the best has 3 to 5: go on along the three-byte
             // chain behind the newest one until a five-byte match turns up.
             for (int q = next3_[first]; q != kNil && best.length < kKey6Length - 1; q = next3_[q]) {
-                const int age = (r - q) & kLzRingMask;
-                if (age <= previousAge || age > kChainedPositions)
+                uint64_t difference = 0;
+                const ChainStep step =
+                    StepChain<kKey3Length>(q, r, previousAge, key, hash3, difference);
+                if (step == ChainStep::kEnd)
                     break;
-                previousAge = age;
-                const uint64_t difference = Word(q) ^ key;
-                if ((difference & kKey3Mask) != 0) {
-                    if (Hash3(Word(q), kHash3Bits) != hash3)
-                        break;
-                    continue;
-                }
-                if (removed_[q] != 0 || window_[q + best.length] != window_[r + best.length])
+                if (step == ChainStep::kPass ||
+                    window_[q + best.length] != window_[r + best.length])
                     continue;
                 const int length = CommonLength(q, r, difference);
                 if (length > best.length)

@@ -65,6 +65,15 @@ private:
     void RemoveNextInChain(int r, int position);
     [[nodiscard]] uint64_t Word(int index) const;
     [[nodiscard]] int CommonLength(int candidate, int r, uint64_t firstDifference) const;
+    // What a chain walk does at a position: stop (the chain has ended for this key), pass over
+    // it (another key with the same hash, or a position taken out of the search), or compare.
+    enum class ChainStep { kEnd, kPass, kCompare };
+    // One step of the walk for the string at `r` along the chain of its first KeyBytes (3 or 6)
+    // bytes, whose hash is `hash`; `previousAge` is the age of the last position walked and
+    // `difference` receives the XOR of the first eight bytes.
+    template <int KeyBytes>
+    ChainStep StepChain(int q, int r, int& previousAge, uint64_t key, int hash,
+                        uint64_t& difference) const;
 
     uint8_t NextInputByte() {
         if (inputPos_ == inputEnd_)

@@ -15,8 +15,8 @@ namespace vellumo::detail {
 // Bytes read as UTF-16LE, two per character. An odd last byte becomes a character of its own
 // with that byte as its low byte.
 [[nodiscard]] std::u16string FromUtf16LeBytes(std::span<const uint8_t> bytes);
-// UTF-8 to UTF-16 (characters above U+FFFF become surrogate pairs). A malformed sequence
-// becomes U+FFFD. Never throws.
+// UTF-8 to UTF-16 (characters above U+FFFF become surrogate pairs). Each malformed byte
+// (platform/Utf8Char.h) becomes one U+FFFD. Never throws.
 [[nodiscard]] std::u16string Utf8ToUtf16(std::string_view utf8);
 
 } // namespace vellumo::detail

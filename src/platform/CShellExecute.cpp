@@ -1,11 +1,10 @@
 // The operating-system independent part of CShellExecute: the members' result rules, their
-// error boxes, the kept-process state, and the word splitting and expansion helpers.
+// error boxes, the kept-process state, and the word splitting of parameters.
 #include "platform/CShellExecute.h"
 
 #include "platform/RuntimeError.h"
 #include "ui/UiService.h"
 
-#include <cctype>
 #include <utility>
 
 namespace vellumo {
@@ -14,10 +13,13 @@ namespace {
 // The shell's values from 33 up mean success; 0 to 32 are its error codes.
 constexpr int32_t kLargestErrorCode = 32;
 
-// A launch that does not wait for the started program may still hold the window this long
-// while the opener decides whether it has a handler.
-constexpr std::chrono::milliseconds kDefaultHandOverWait{3000};
-std::chrono::milliseconds g_handOverWait = kDefaultHandOverWait;
+// The class's process-wide settings with their start values; ResetState restores them all.
+struct ShellSettings {
+    // A launch that does not wait for the started program may still hold the window this long
+    // while the opener decides whether it has a handler.
+    std::chrono::milliseconds handOverWait{3000};
+};
+ShellSettings g_settings;
 
 template <typename R, typename Body> R Guarded(std::string_view operation, R failure, Body&& body) {
     try {
@@ -35,15 +37,15 @@ int32_t LaunchResult(int32_t shellValue) {
 } // namespace
 
 std::chrono::milliseconds CShellExecute::HandOverWait() {
-    return g_handOverWait;
+    return g_settings.handOverWait;
 }
 
 void CShellExecute::SetHandOverWaitForTesting(std::chrono::milliseconds wait) {
-    g_handOverWait = wait;
+    g_settings.handOverWait = wait;
 }
 
 void CShellExecute::ResetState() {
-    g_handOverWait = kDefaultHandOverWait;
+    g_settings = ShellSettings{};
 }
 
 CShellExecute::~CShellExecute() {
@@ -136,14 +138,6 @@ bool IsWordBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }
 
-bool IsNameStart(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-bool IsNameChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
 } // namespace
 
 std::vector<std::string> SplitParameters(std::string_view parameters) {
@@ -191,37 +185,6 @@ std::vector<std::string> SplitParameters(std::string_view parameters) {
     if (inWord)
         words.push_back(std::move(word));
     return words;
-}
-
-std::string ExpandEnvironment(std::string_view text,
-                              const std::function<const char*(const std::string&)>& lookup) {
-    std::string result;
-    size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] != '$') {
-            result += text[i++];
-            continue;
-        }
-        const bool braced = i + 1 < text.size() && text[i + 1] == '{';
-        const size_t nameStart = i + (braced ? 2 : 1);
-        size_t nameEnd = nameStart;
-        if (nameEnd < text.size() && IsNameStart(text[nameEnd])) {
-            while (nameEnd < text.size() && IsNameChar(text[nameEnd]))
-                ++nameEnd;
-        }
-        const bool closed = !braced || (nameEnd < text.size() && text[nameEnd] == '}');
-        const char* value = nullptr;
-        if (nameEnd > nameStart && closed)
-            value = lookup(std::string(text.substr(nameStart, nameEnd - nameStart)));
-        if (value == nullptr) {
-            // Not a reference, or an unknown name: the "$" stays and the rest follows as text.
-            result += text[i++];
-            continue;
-        }
-        result += value;
-        i = nameEnd + (braced ? 1 : 0);
-    }
-    return result;
 }
 
 } // namespace shellexec

@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +20,13 @@ namespace vellumo {
 // Linux: the owner window and the show style have no counterpart and are ignored. Plain
 // launches wait for the opener (xdg-open, lp) to report whether it found a handler, but never
 // longer than HandOverWait() (3 seconds): an opener still running then counts as accepted.
-// Started processes get /dev/null as standard input, a session of their own, and are always
-// reaped: a process that outlives its CShellExecute (or is replaced by a later launch) is
-// waited for by a detached reaper thread.
+// Started processes get /dev/null as standard input and a session of their own. Nothing runs in
+// the background: a started process that the class lets go of while it still runs (its object
+// goes, a later launch replaces it, an opener is still busy when the hand-over wait ends) joins
+// one process-wide list. Every later launch of any object, and every StillExecuting that asks
+// about a kept process, reaps those on the list that have ended; whatever still runs when the
+// program ends is reaped by the system. Like the rest of the class, the list is used from the
+// one UI thread only.
 class CShellExecute {
 public:
     // The shell's result codes.
@@ -57,7 +60,7 @@ public:
     // gives kNoAssociation.
     int32_t Explore(int32_t lnghWnd, const std::string& strFolder, int32_t eShowStyle);
     // Opens a document (extended launch, the started process kept; see LaunchProgram for how
-    // the target is started). Environment variables in strDocument and strStartIn are expanded.
+    // the target is started and its environment references expanded).
     int32_t LaunchDocument(int32_t lnghWnd, const std::string& strDocument,
                            const std::string& strStartIn, int32_t eShowStyle);
     // Opens "mailto:" + strAddress (not encoded, nothing between them) with the mail handler.
@@ -69,8 +72,11 @@ public:
     // executable file is started directly with strParameters split into words as a shell splits
     // simple words (blanks separate, quotes group, backslash escapes; nothing else expands). A
     // target that is no executable (a document, a folder, a URL) goes to xdg-open, whose process
-    // is kept, and the parameters are dropped. "$NAME" and "${NAME}" in strProgram and strStartIn
-    // are replaced by the environment variable (an unset one is left as written).
+    // is kept, and the parameters are dropped.
+    // Environment references in strProgram (strDocument) and strStartIn are expanded, not in
+    // strParameters: "%NAME%" on both builds (Windows: by the system, SEE_MASK_DOENVSUBST;
+    // Linux: the same rules through ExpandEnvironmentText), and on Linux also "$NAME" and
+    // "${NAME}"; an unset variable's reference is left as written.
     int32_t LaunchProgram(int32_t lnghWnd, const std::string& strProgram,
                           const std::string& strParameters, const std::string& strStartIn,
                           int32_t eShowStyle);
@@ -81,7 +87,9 @@ public:
     int32_t PrintDocument(int32_t lnghWnd, const std::string& strDocument);
 
     // The longest time a launch waits for an opener's verdict. Tests may lengthen it so that a
-    // slow machine cannot turn a refusal into an acceptance; ResetState restores 3 seconds.
+    // slow machine cannot turn a refusal into an acceptance; ResetState restores the start
+    // value, 3 seconds. (ResetState leaves the list of let-go processes alone: they still need
+    // reaping.)
     [[nodiscard]] static std::chrono::milliseconds HandOverWait();
     static void SetHandOverWaitForTesting(std::chrono::milliseconds wait);
     static void ResetState();
@@ -104,8 +112,10 @@ private:
                                        const std::string& parameters, const std::string& directory,
                                        int32_t show);
     // Whether the process still runs; a process found ended is reaped and `process` set to 0.
+    // Linux: also reaps the let-go processes that have ended.
     static bool ProcessActive(int32_t& process);
-    // Gives up the process: reaped now when it has ended, else by a detached reaper thread.
+    // Gives up the process (0: none). Windows: closes its handle. Linux: reaps it now when it
+    // has ended, else puts it on the list of let-go processes.
     static void ReleaseProcess(int32_t process) noexcept;
 
     int32_t m_lInstApp = 0;
@@ -120,13 +130,6 @@ namespace shellexec {
 // " \ $ and `; outside quotes a backslash keeps the next character (a final backslash stays). An
 // unterminated quote runs to the end. No variables, globs or other expansions.
 [[nodiscard]] std::vector<std::string> SplitParameters(std::string_view parameters);
-
-// Replaces "$NAME" and "${NAME}" (NAME: letters, digits and "_", not starting with a digit) by
-// lookup(NAME); a name lookup does not know (it returns nullptr) is left as written, and so is
-// any other "$".
-[[nodiscard]] std::string
-ExpandEnvironment(std::string_view text,
-                  const std::function<const char*(const std::string&)>& lookup);
 
 } // namespace shellexec
 } // namespace vellumo

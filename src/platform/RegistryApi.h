@@ -97,7 +97,8 @@ inline constexpr uint32_t kMaxKeyNameLength = 255;
                                 uint32_t* maxValueNameLength);
 
 // ExpandEnvironmentStringsA: replaces every "%NAME%" whose variable exists (names compare
-// without regard to case) by its value and keeps the others as they are. Returns the size
+// without regard to case) by its value and keeps the others as they are (Linux:
+// ExpandEnvironmentText of platform/EnvironmentText.h, which states the rules). Returns the size
 // needed in characters including the terminating NUL; writes the text and its NUL only when
 // `size` is at least that.
 [[nodiscard]] uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination,

@@ -9,7 +9,8 @@ namespace vellumo {
 
 inline constexpr std::string_view kCrLf = "\r\n";
 
-// Number of Unicode characters (a malformed byte counts as one character).
+// Number of Unicode characters, each as Utf8CharSize delimits it (platform/Utf8Char.h: a
+// malformed byte counts as one character).
 [[nodiscard]] size_t CharLength(std::string_view utf8);
 // The first n characters (the whole text when it is shorter).
 [[nodiscard]] std::string LeftChars(std::string_view utf8, size_t n);

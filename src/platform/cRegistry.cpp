@@ -7,6 +7,7 @@
 #include "platform/RegistryKeyHandle.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
+#include "platform/Utf8Char.h"
 
 namespace vellumo {
 namespace {
@@ -31,9 +32,7 @@ bool HoldsVariableReference(const std::string& text) {
     const auto first = text.find('%');
     if (first == std::string::npos || first + 1 >= text.size())
         return false;
-    const auto lead = static_cast<unsigned char>(text[first + 1]);
-    const size_t charBytes = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    return text.find('%', first + 1 + charBytes) != std::string::npos;
+    return text.find('%', first + 1 + Utf8CharSize(text, first + 1)) != std::string::npos;
 }
 
 int32_t FromLittleEndian(const uint8_t (&bytes)[kDwordSize]) {

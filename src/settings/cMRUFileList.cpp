@@ -7,6 +7,7 @@
 #include "platform/PathSeparator.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
+#include "platform/Utf8Char.h"
 #include "platform/Variant.h"
 #include "platform/cRegistry.h"
 #include "platform/modFileA.h"
@@ -32,10 +33,8 @@ constexpr std::string_view kEllipsis = "...";
 // Byte offsets of the characters of a UTF-8 text (a malformed byte counts as one character).
 std::vector<size_t> CharOffsets(std::string_view s) {
     std::vector<size_t> offsets;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 || offsets.empty())
-            offsets.push_back(i);
-    }
+    for (size_t i = 0; i < s.size(); i += Utf8CharSize(s, i))
+        offsets.push_back(i);
     return offsets;
 }
 

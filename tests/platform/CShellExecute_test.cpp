@@ -274,8 +274,33 @@ TEST_F(ShellExecuteTest, LaterLaunchesForgetTheKeptProcessWhichIsStillReaped) {
     } // the object goes while its program runs
     EXPECT_EQ(ChildStates().size(), 2u);
     WriteFile(stop, "");
-    EXPECT_TRUE(Eventually([] { return ChildStates().empty(); }))
-        << "a released program became a zombie";
+    // Nothing works in the background: the ended programs wait for the next launch to reap them.
+    ASSERT_TRUE(Eventually([] { return ChildStates() == std::vector<char>{'Z', 'Z'}; }));
+    CShellExecute later;
+    EXPECT_EQ(later.LaunchEmail(kNoWindow, "x@y", CShellExecute::kShowDefault), 31);
+    EXPECT_TRUE(ChildStates().empty()) << "a released program stayed a zombie";
+}
+
+TEST_F(ShellExecuteTest, AQueryOfAnyObjectReapsTheReleasedProgramsThatHaveEnded) {
+    const fs::path stop = Home() / "stop";
+    const std::string waiter = Waiter();
+    {
+        CShellExecute released;
+        ASSERT_EQ(released.LaunchProgram(kNoWindow, waiter, stop.string(), "",
+                                         CShellExecute::kShowNormal),
+                  -1);
+    }
+    CShellExecute shell;
+    ASSERT_EQ(shell.LaunchProgram(kNoWindow, waiter, stop.string(), "", CShellExecute::kShowNormal),
+              -1);
+    // While the released program runs, a query reaps nothing and reports on its own process.
+    EXPECT_TRUE(shell.StillExecuting());
+    EXPECT_EQ(ChildStates().size(), 2u);
+
+    WriteFile(stop, "");
+    ASSERT_TRUE(Eventually([] { return ChildStates() == std::vector<char>{'Z', 'Z'}; }));
+    EXPECT_FALSE(shell.StillExecuting());
+    EXPECT_TRUE(ChildStates().empty()) << "the query left the released program a zombie";
 }
 
 TEST_F(ShellExecuteTest, LaunchProgramSplitsParametersAndStartsInTheFolder) {
@@ -298,6 +323,41 @@ TEST_F(ShellExecuteTest, LaunchProgramSplitsParametersAndStartsInTheFolder) {
     EXPECT_EQ(ReadFile(record),
               fs::canonical(folder).string() +
                   "\n/dev/null\n[one]\n[two words]\n[its]\n[back slash]\n[q\"uote]\n[$HOME]\n");
+}
+
+TEST_F(ShellExecuteTest, PercentReferencesExpandInTheTargetAndFolderOfExtendedLaunches) {
+    const fs::path record = Home() / "record.txt";
+    const std::string recorder =
+        Script("record.sh",
+               "{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" + record.string() + "'\n");
+    const fs::path folder = Home() / "start here";
+    fs::create_directories(folder);
+    SetEnv("VELLUMO_TEST_HOME", Home().string());
+    SetEnv("VELLUMO_TEST_UNSET", std::nullopt);
+
+    // Names compare without regard to case; the parameters are handed over as written.
+    CShellExecute shell;
+    ASSERT_EQ(shell.LaunchProgram(kNoWindow, "%vellumo_test_home%/record.sh",
+                                  "%VELLUMO_TEST_HOME% $VELLUMO_TEST_HOME",
+                                  "%VELLUMO_TEST_HOME%/start here", CShellExecute::kShowNormal),
+              -1);
+    ASSERT_TRUE(Eventually([&] { return !shell.StillExecuting(); }));
+    EXPECT_EQ(ReadFile(record),
+              fs::canonical(folder).string() + "\n[%VELLUMO_TEST_HOME%]\n[$VELLUMO_TEST_HOME]\n");
+
+    // A document that is a program starts the same way.
+    fs::remove(record);
+    ASSERT_EQ(shell.LaunchDocument(kNoWindow, "%VELLUMO_TEST_HOME%/record.sh",
+                                   "%VELLUMO_TEST_HOME%/start here", CShellExecute::kShowNormal),
+              -1);
+    ASSERT_TRUE(Eventually([&] { return !shell.StillExecuting(); }));
+    EXPECT_EQ(ReadFile(record), fs::canonical(folder).string() + "\n");
+
+    // An unset variable's reference stays as written: no such folder.
+    EXPECT_EQ(shell.LaunchProgram(kNoWindow, recorder, "", "%VELLUMO_TEST_UNSET%",
+                                  CShellExecute::kShowNormal),
+              3);
+    EXPECT_TRUE(ui_.boxes.empty());
 }
 
 TEST_F(ShellExecuteTest, LaunchProgramFailuresGiveTheShellsCodes) {
@@ -354,16 +414,6 @@ TEST(ShellExecuteWords, SplitLikeAShellSplitsSimpleWords) {
               (Words{"premid dlepost", "a b", "\\"}));
     EXPECT_EQ(shellexec::SplitParameters("'open ended"), (Words{"open ended"}));
     EXPECT_EQ(shellexec::SplitParameters("*.txt $HOME ~"), (Words{"*.txt", "$HOME", "~"}));
-}
-
-TEST(ShellExecuteWords, EnvironmentReferencesExpandOnlyForKnownNames) {
-    const auto lookup = [](const std::string& name) -> const char* {
-        return name == "DIR" ? "/data" : name == "EMPTY" ? "" : nullptr;
-    };
-    EXPECT_EQ(shellexec::ExpandEnvironment("$DIR/a ${DIR}b $EMPTY.", lookup), "/data/a /datab .");
-    EXPECT_EQ(shellexec::ExpandEnvironment("$UNSET ${UNSET} $ $1 ${DIR ${ cost$", lookup),
-              "$UNSET ${UNSET} $ $1 ${DIR ${ cost$");
-    EXPECT_EQ(shellexec::ExpandEnvironment("%DIR%", lookup), "%DIR%");
 }
 
 } // namespace

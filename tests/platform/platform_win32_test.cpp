@@ -267,5 +267,20 @@ TEST_F(PlatformWin32Test, FileHeldByAnotherProgramIsPermissionDenied) {
     EXPECT_EQ(failure(held, StdioMode::kAppend), 0);
 }
 
+// The system expands "%NAME%" in the program and the start-in folder of the extended launches
+// (SEE_MASK_DOENVSUBST), names without regard to case.
+TEST_F(PlatformWin32Test, ExtendedLaunchesExpandPercentReferencesInProgramAndFolder) {
+    test::SetEnv("VELLUMO_TEST_DIR", dir_.string());
+    CShellExecute shell;
+    ASSERT_EQ(shell.LaunchProgram(0, "%SystemRoot%\\system32\\cmd.exe", "/c cd > here.txt",
+                                  "%vellumo_test_dir%", CShellExecute::kShowHidden),
+              CShellExecute::kAccepted);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (shell.StillExecuting() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(test::fs::exists(dir_ / "here.txt")) << "the start-in folder was not expanded";
+    test::UnsetEnv("VELLUMO_TEST_DIR");
+}
+
 } // namespace
 } // namespace vellumo

@@ -239,6 +239,9 @@ TEST_F(RegistryContractTest, TextsAreStoredExpandableOnlyForPercentAnyCharacterP
         {"%a%", REG_EXPAND_SZ},
         {"%%%", REG_EXPAND_SZ},
         {"5% or 6%", REG_EXPAND_SZ},
+        // A malformed byte is a character of its own, never the start of a longer one.
+        {"%\xC3%", REG_EXPAND_SZ},
+        {"%\xE2\x82%", REG_EXPAND_SZ},
     };
     auto reg = At(kKey);
     for (const auto& c : cases) {

@@ -142,6 +142,38 @@ void FreeBlocks(HGLOBAL devMode, HGLOBAL devNames) {
         GlobalFree(devNames);
 }
 
+// A dialog record of the system's kind with its size, and the request's owner and flags.
+template <typename Dialog, typename Request> Dialog NewDialogRecord(const Request& request) {
+    Dialog dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Owner(request.owner);
+    dialog.Flags = static_cast<DWORD>(request.flags);
+    return dialog;
+}
+
+// Shows one dialog through `show` (GetOpenFileNameA, ChooseColorA ...). When the request has a
+// hook, the record gets `hookBits` and the hook procedure in `hookField`, and the session is
+// installed for the call. What the hook threw stays in the session: the caller rethrows it once
+// it has freed what the dialog handed back.
+template <typename Dialog, typename HookField, typename Show>
+DialogOutcome ShowHooked(Show show, Dialog& dialog, HookField Dialog::*hookField, DWORD hookBits,
+                         HookSession& session) {
+    if (*session.hook) {
+        dialog.Flags |= hookBits;
+        dialog.*hookField = HookProcedure;
+    }
+    BOOL accepted = FALSE;
+    {
+        SessionScope scope(session);
+        accepted = show(&dialog);
+    }
+    return accepted ? Accepted() : Refused();
+}
+
+bool IsAccepted(const DialogOutcome& outcome) {
+    return outcome.apiReturn != 0;
+}
+
 DialogOutcome ShowFileDialog(OpenFileRecord& record, bool save) {
     const std::string filter = ToAnsi(record.filter);
     const bool hasFilter = filter.find_first_not_of('\0') != std::string::npos;
@@ -153,9 +185,7 @@ DialogOutcome ShowFileDialog(OpenFileRecord& record, bool save) {
     if (!defaultExt.empty() && defaultExt.front() == '.')
         defaultExt.erase(0, 1);
 
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Owner(record.owner);
+    auto dialog = NewDialogRecord<OPENFILENAMEA>(record);
     dialog.lpstrFilter = hasFilter ? filter.c_str() : nullptr;
     dialog.nFilterIndex = static_cast<DWORD>(record.filterIndex);
     dialog.lpstrFile = file.data();
@@ -165,23 +195,12 @@ DialogOutcome ShowFileDialog(OpenFileRecord& record, bool save) {
     dialog.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
     dialog.lpstrTitle = dialogTitle.empty() ? nullptr : dialogTitle.c_str();
     dialog.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
-    dialog.Flags = static_cast<DWORD>(record.flags);
     HookSession session{&record.hook, true, nullptr};
-    DWORD addedFlags = 0;
-    if (record.hook) {
-        addedFlags = OFN_ENABLEHOOK | OFN_EXPLORER;
-        dialog.lpfnHook = HookProcedure;
-    }
-    dialog.Flags |= addedFlags;
-
-    BOOL accepted = FALSE;
-    {
-        SessionScope scope(session);
-        accepted = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-    }
-    const DialogOutcome outcome = accepted ? Accepted() : Refused();
+    const DWORD addedFlags = record.hook ? OFN_ENABLEHOOK | OFN_EXPLORER : 0;
+    const DialogOutcome outcome = ShowHooked(save ? GetSaveFileNameA : GetOpenFileNameA, dialog,
+                                             &OPENFILENAMEA::lpfnHook, addedFlags, session);
     RethrowHookFailure(session);
-    if (!accepted)
+    if (!IsAccepted(outcome))
         return outcome;
     record.file = FileResult(file);
     if (record.maxFileTitle > 0)
@@ -205,25 +224,14 @@ DialogOutcome Win32DialogBackend::ShowColor(ChooseColorRecord& record) {
     COLORREF custom[16] = {};
     for (size_t i = 0; i < record.customColors.size(); ++i)
         custom[i] = static_cast<COLORREF>(record.customColors[i]);
-    CHOOSECOLORA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Owner(record.owner);
+    auto dialog = NewDialogRecord<CHOOSECOLORA>(record);
     dialog.rgbResult = static_cast<COLORREF>(record.rgbResult);
     dialog.lpCustColors = custom;
-    dialog.Flags = static_cast<DWORD>(record.flags);
     HookSession session{&record.hook, false, nullptr};
-    if (record.hook) {
-        dialog.Flags |= CC_ENABLEHOOK;
-        dialog.lpfnHook = HookProcedure;
-    }
-    BOOL accepted = FALSE;
-    {
-        SessionScope scope(session);
-        accepted = ChooseColorA(&dialog);
-    }
-    const DialogOutcome outcome = accepted ? Accepted() : Refused();
+    const DialogOutcome outcome =
+        ShowHooked(ChooseColorA, dialog, &CHOOSECOLORA::lpfnHook, CC_ENABLEHOOK, session);
     RethrowHookFailure(session);
-    if (accepted) {
+    if (IsAccepted(outcome)) {
         record.rgbResult = static_cast<int32_t>(dialog.rgbResult);
         for (size_t i = 0; i < record.customColors.size(); ++i)
             record.customColors[i] = static_cast<int32_t>(custom[i]);
@@ -242,29 +250,18 @@ DialogOutcome Win32DialogBackend::ShowFont(ChooseFontRecord& record) {
     const std::string face = ToAnsi(record.logFont.faceName);
     std::memcpy(font.lfFaceName, face.data(), std::min(face.size(), sizeof font.lfFaceName - 1));
 
-    CHOOSEFONTA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Owner(record.owner);
+    auto dialog = NewDialogRecord<CHOOSEFONTA>(record);
     dialog.hDC = reinterpret_cast<HDC>(static_cast<intptr_t>(record.printerDC));
     dialog.lpLogFont = &font;
     dialog.iPointSize = record.pointSize;
-    dialog.Flags = static_cast<DWORD>(record.flags);
     dialog.rgbColors = static_cast<COLORREF>(record.color);
     dialog.nSizeMin = record.sizeMin;
     dialog.nSizeMax = record.sizeMax;
     HookSession session{&record.hook, false, nullptr};
-    if (record.hook) {
-        dialog.Flags |= CF_ENABLEHOOK;
-        dialog.lpfnHook = HookProcedure;
-    }
-    BOOL accepted = FALSE;
-    {
-        SessionScope scope(session);
-        accepted = ChooseFontA(&dialog);
-    }
-    const DialogOutcome outcome = accepted ? Accepted() : Refused();
+    const DialogOutcome outcome =
+        ShowHooked(ChooseFontA, dialog, &CHOOSEFONTA::lpfnHook, CF_ENABLEHOOK, session);
     RethrowHookFailure(session);
-    if (accepted) {
+    if (IsAccepted(outcome)) {
         record.logFont.height = font.lfHeight;
         record.logFont.weight = font.lfWeight;
         record.logFont.italic = font.lfItalic != 0;
@@ -280,27 +277,16 @@ DialogOutcome Win32DialogBackend::ShowFont(ChooseFontRecord& record) {
 }
 
 DialogOutcome Win32DialogBackend::ShowPrint(PrintDlgRecord& record) {
-    PRINTDLGA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Owner(record.owner);
-    dialog.Flags = static_cast<DWORD>(record.flags);
+    auto dialog = NewDialogRecord<PRINTDLGA>(record);
     dialog.nFromPage = record.fromPage;
     dialog.nToPage = record.toPage;
     dialog.nMinPage = record.minPage;
     dialog.nMaxPage = record.maxPage;
     dialog.nCopies = record.copies;
     HookSession session{&record.hook, false, nullptr};
-    if (record.hook) {
-        dialog.Flags |= PD_ENABLEPRINTHOOK;
-        dialog.lpfnPrintHook = HookProcedure;
-    }
-    BOOL accepted = FALSE;
-    {
-        SessionScope scope(session);
-        accepted = PrintDlgA(&dialog);
-    }
-    const DialogOutcome outcome = accepted ? Accepted() : Refused();
-    if (accepted) {
+    const DialogOutcome outcome =
+        ShowHooked(PrintDlgA, dialog, &PRINTDLGA::lpfnPrintHook, PD_ENABLEPRINTHOOK, session);
+    if (IsAccepted(outcome)) {
         record.hdc = reinterpret_cast<intptr_t>(dialog.hDC);
         record.flags = static_cast<int32_t>(dialog.Flags & ~static_cast<DWORD>(PD_ENABLEPRINTHOOK));
         record.fromPage = dialog.nFromPage;
@@ -316,26 +302,15 @@ DialogOutcome Win32DialogBackend::ShowPrint(PrintDlgRecord& record) {
 }
 
 DialogOutcome Win32DialogBackend::ShowPageSetup(PageSetupRecord& record) {
-    PAGESETUPDLGA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Owner(record.owner);
-    dialog.Flags = static_cast<DWORD>(record.flags);
+    auto dialog = NewDialogRecord<PAGESETUPDLGA>(record);
     dialog.rtMinMargin = {record.minMargins.left, record.minMargins.top, record.minMargins.right,
                           record.minMargins.bottom};
     dialog.rtMargin = {record.margins.left, record.margins.top, record.margins.right,
                        record.margins.bottom};
     HookSession session{&record.hook, false, nullptr};
-    if (record.hook) {
-        dialog.Flags |= PSD_ENABLEPAGESETUPHOOK;
-        dialog.lpfnPageSetupHook = HookProcedure;
-    }
-    BOOL accepted = FALSE;
-    {
-        SessionScope scope(session);
-        accepted = PageSetupDlgA(&dialog);
-    }
-    const DialogOutcome outcome = accepted ? Accepted() : Refused();
-    if (accepted) {
+    const DialogOutcome outcome = ShowHooked(
+        PageSetupDlgA, dialog, &PAGESETUPDLGA::lpfnPageSetupHook, PSD_ENABLEPAGESETUPHOOK, session);
+    if (IsAccepted(outcome)) {
         record.flags =
             static_cast<int32_t>(dialog.Flags & ~static_cast<DWORD>(PSD_ENABLEPAGESETUPHOOK));
         record.paperWidth = dialog.ptPaperSize.x;

@@ -1,9 +1,11 @@
 // CShellExecute on Linux: documents, folders, addresses and e-mail through xdg-open (the
 // freedesktop convention), printing through lp, programs started directly with posix_spawn.
 // Nothing waits for a started program; an opener's verdict is awaited for a bounded time only.
+// Children let go of while they run are reaped by the sweep of a later launch or query.
 #include "platform/CShellExecute.h"
 
 #include "platform/CodePage.h"
+#include "platform/EnvironmentText.h"
 
 #include <cctype>
 #include <cerrno>
@@ -19,6 +21,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace vellumo {
 namespace {
@@ -105,19 +108,34 @@ int Spawn(const SpawnRequest& request, pid_t& pid) {
                                             &setup.attributes_, argv.data(), environ);
 }
 
-// Gives up a child: reaped now when it has ended, else by a detached thread that waits for it.
+// The children let go of while they still ran, waiting to be reaped by a later sweep.
+std::vector<pid_t>& LetGoChildren() {
+    static std::vector<pid_t> children;
+    return children;
+}
+
+// Reaps the child if it has ended; true when it has (or is not ours to wait for).
+bool ReapIfEnded(pid_t pid) noexcept {
+    pid_t ended = 0;
+    do {
+        ended = waitpid(pid, nullptr, WNOHANG);
+    } while (ended < 0 && errno == EINTR);
+    return ended != 0;
+}
+
+// Reaps every let-go child that has ended and forgets it.
+void SweepLetGoChildren() noexcept {
+    std::erase_if(LetGoChildren(), ReapIfEnded);
+}
+
+// Gives up a child: reaped now when it has ended, else kept on the list for a later sweep.
 void Release(pid_t pid) noexcept {
-    if (pid <= 0)
+    if (pid <= 0 || ReapIfEnded(pid))
         return;
-    if (waitpid(pid, nullptr, WNOHANG) != 0)
-        return; // reaped now, or not ours
     try {
-        std::thread([pid] {
-            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
+        LetGoChildren().push_back(pid);
     } catch (...) {
-        // No thread to spare: the process is reaped when the program ends.
+        // No memory to spare: the system reaps the process when the program ends.
     }
 }
 
@@ -292,6 +310,7 @@ std::string SearchPath(const std::string& name) {
 
 int32_t CShellExecute::PlainCall(int32_t /*hWnd*/, const char* verb, const std::string& file,
                                  int32_t /*show*/) {
+    SweepLetGoChildren();
     const std::string target = ToAnsi(file);
     if (verb != nullptr && std::strcmp(verb, "print") == 0)
         return Print(target);
@@ -320,11 +339,11 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
                                                           const std::string& parameters,
                                                           const std::string& directory,
                                                           int32_t /*show*/) {
-    const auto environment = [](const std::string& name) -> const char* {
-        return std::getenv(name.c_str());
-    };
-    const std::string target = ToAnsi(shellexec::ExpandEnvironment(file, environment));
-    const std::string folder = ToAnsi(shellexec::ExpandEnvironment(directory, environment));
+    SweepLetGoChildren();
+    const std::string target =
+        ToAnsi(ExpandEnvironmentText(file, DollarReferences::kExpanded, environ));
+    const std::string folder =
+        ToAnsi(ExpandEnvironmentText(directory, DollarReferences::kExpanded, environ));
 
     if (!folder.empty()) {
         struct stat info {};
@@ -377,14 +396,10 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
 }
 
 bool CShellExecute::ProcessActive(int32_t& process) {
+    SweepLetGoChildren();
     if (process <= 0)
         return false;
-    int status = 0;
-    pid_t ended = 0;
-    do {
-        ended = waitpid(process, &status, WNOHANG);
-    } while (ended < 0 && errno == EINTR);
-    if (ended == 0)
+    if (!ReapIfEnded(process))
         return true;
     // Ended and now reaped (or not ours to ask about): its number may soon belong to another.
     process = 0;

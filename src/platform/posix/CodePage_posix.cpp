@@ -1,8 +1,10 @@
 // Code-page conversion on Linux through iconv and the locale's character set (LC_CTYPE).
 #include "platform/CodePage.h"
 
-#include <cerrno>
+#include "platform/Utf8Char.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
@@ -12,19 +14,14 @@ namespace {
 
 bool LocaleIsUtf8() {
     const char* codeset = nl_langinfo(CODESET);
-    return codeset == nullptr || std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0;
+    return codeset == nullptr || std::strcmp(codeset, "UTF-8") == 0 ||
+           std::strcmp(codeset, "utf8") == 0;
 }
 
-size_t Utf8Unit(std::string_view s, size_t offset) {
-    if (offset >= s.size())
-        return 1;
-    const auto b = static_cast<unsigned char>(s[offset]);
-    return b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-}
-
-// Converts with iconv; an unconvertible input unit is replaced and skipped.
-std::string Convert(std::string_view in, const char* to, const char* from, std::string_view replacement,
-                    size_t skipUnit) {
+// Converts with iconv; an unconvertible input unit is replaced and skipped: skipUnit bytes, or
+// with skipUnit 0 one UTF-8 character (a malformed byte on its own).
+std::string Convert(std::string_view in, const char* to, const char* from,
+                    std::string_view replacement, size_t skipUnit) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::string(in);
@@ -40,7 +37,8 @@ std::string Convert(std::string_view in, const char* to, const char* from, std::
         out.append(buffer, static_cast<size_t>(dst - buffer));
         if (r == static_cast<size_t>(-1) && errno != E2BIG) {
             out.append(replacement);
-            const size_t unit = skipUnit != 0 ? skipUnit : Utf8Unit(in, static_cast<size_t>(src - in.data()));
+            const size_t unit =
+                skipUnit != 0 ? skipUnit : Utf8CharSize(in, static_cast<size_t>(src - in.data()));
             const size_t skip = std::min(unit, srcLeft);
             src += skip;
             srcLeft -= skip;

@@ -3,6 +3,8 @@
 // hands the text to a clipboard manager when one runs, and stops when the clipboard is taken.
 #include "ui/x11/ClipboardKeeper.h"
 
+#include "platform/Utf8Char.h"
+
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -75,31 +77,16 @@ constexpr std::array<const char*, kAtomCount> kAtomNames = {"CLIPBOARD",
                                                             "SAVE_TARGETS",
                                                             "_VELLUMO_CLIPBOARD"};
 
-// The text as ISO 8859-1 for the STRING target: characters beyond it become "?".
+// The text as ISO 8859-1 for the STRING target: characters beyond it, and each malformed byte,
+// become "?".
 std::string ToLatin1(const std::string& utf8) {
+    constexpr char32_t kLatin1End = 0x100;
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        size_t length = lead < 0x80           ? 1
-                        : (lead >> 5) == 0x6  ? 2
-                        : (lead >> 4) == 0xE  ? 3
-                        : (lead >> 3) == 0x1E ? 4
-                                              : 0;
-        if (length == 0 || i + length > utf8.size()) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        bool valid = true;
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            valid = valid && (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        out += valid && code < 0x100 ? static_cast<char>(code) : '?';
-        i += valid ? length : 1;
+        const Utf8Char c = DecodeUtf8Char(utf8, i);
+        out += c.wellFormed && c.codePoint < kLatin1End ? static_cast<char>(c.codePoint) : '?';
+        i += c.size;
     }
     return out;
 }
