@@ -29,9 +29,11 @@ std::string ProgramPath() {
 
 // Runs the program headless with HOME and the XDG folders under `home`; returns its exit code.
 int RunHeadless(const fs::path& home) {
-    std::vector<std::string> env = {"HOME=" + home.string(), "XDG_CONFIG_HOME=" + (home / ".config").string(),
+    std::vector<std::string> env = {"HOME=" + home.string(),
+                                    "XDG_CONFIG_HOME=" + (home / ".config").string(),
                                     "XDG_DATA_HOME=" + (home / ".local/share").string(),
-                                    "XDG_DOCUMENTS_DIR=" + (home / "Documents").string(), "PATH=/usr/bin:/bin",
+                                    "XDG_DOCUMENTS_DIR=" + (home / "Documents").string(),
+                                    "PATH=/usr/bin:/bin",
                                     "LANG=C.UTF-8"};
     std::vector<char*> envp;
     for (auto& e : env)
@@ -90,5 +92,3 @@ void BM_HeadlessRunLater(benchmark::State& state) {
 BENCHMARK(BM_HeadlessRunLater)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-

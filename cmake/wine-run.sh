@@ -18,6 +18,10 @@ set -uo pipefail
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEARCH=win64
+# Wine takes the Windows code page from the Unix locale: a fixed one (C.UTF-8 gives 1252, always
+# present in the C library) keeps the tests independent of the machine's locale settings.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 
 find_wine() {
     local candidate

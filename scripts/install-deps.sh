@@ -13,13 +13,14 @@ if [ "$what" = "test" ]; then
                shared-mime-info locales
                imagemagick x11-utils util-linux
                wine g++-mingw-w64-x86-64-posix mingw-w64-tools
-               clang valgrind strace)
+               clang clang-format valgrind strace)
 fi
 # Wanted where the release has them: the 64-bit Wine loader is its own package on some releases
 # and part of "wine" on others.
 optional=()
 if [ "$what" = "test" ]; then
-    optional+=(wine64)
+    # clang-format 14 is the version the sources are formatted with (scripts/check-format.sh).
+    optional+=(wine64 clang-format-14)
 fi
 
 sudo=""

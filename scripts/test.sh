@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole suite: the Linux tests, the same
-# tests under AddressSanitizer and UndefinedBehaviorSanitizer, valgrind on the registry store and
-# the report path, a short run of every fuzz target, and the Windows build under Wine.
+# Installs what is missing, builds everything and runs the whole suite: the format check, the Linux
+# tests (the layer check among them), the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, valgrind on the registry store and the report path, a short run of
+# every fuzz target, and the Windows build under Wine.
 # Every stage runs even when an earlier one failed; a summary line per stage (passed or failed,
 # seconds) and a final count close the output. The exit status is 0 only when every stage passed.
 # Arguments are passed to the Linux stage's ctest (for example -R Registry).
@@ -34,6 +35,10 @@ dependencies() {
     scripts/install-deps.sh test
 }
 
+format_check() {
+    scripts/check-format.sh
+}
+
 linux_tests() {
     cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMO_BUILD_TESTS=ON >/dev/null
     cmake --build build/test -j"$(nproc)"
@@ -57,6 +62,7 @@ windows_tests() {
 }
 
 stage "dependencies" dependencies
+stage "format" format_check
 stage "linux tests" linux_tests "$@"
 stage "sanitizers (ASan, UBSan)" sanitizers
 stage "valgrind" valgrind_runs

@@ -1,5 +1,6 @@
 // The window module on Linux: the Qt application, UI service, dialog backend and the run with a
 // window. The program loads it only when a display may exist.
+#include "app/ProgramServices.h"
 #include "diagnostic/modMain.h"
 #include "library/DialogBackend.h"
 #include "library/qt/QtDialogBackend.h"
@@ -44,11 +45,9 @@ vellumo_run_with_window(int argc, char* argv[], char* reason, size_t reasonSize)
 
     QApplication app(qtArgc, qtArgv.data());
     vellumo::ui::QtUi ui;
-    vellumo::ui::ScopedUi scoped(ui);
-    vellumo::ScopedWindowHost scopedWindows(ui);
     // The common-dialog wrappers show Qt's dialogs in this build.
     vellumo::QtDialogBackend dialogs;
-    vellumo::ScopedDialogBackend scopedDialogs(dialogs);
+    const vellumo::ProgramServices services(ui, ui, dialogs);
     vellumo::modMain::Main();
     if (!ui.WindowShown())
         return 0; // the run ended before the window, as the product does

@@ -6,8 +6,6 @@
 namespace vellumo {
 namespace {
 
-WindowHost* g_host = nullptr;
-
 WindowHost& DefaultHost() {
     static HeadlessWindowHost headless;
     return headless;
@@ -23,13 +21,11 @@ void HeadlessWindowHost::ShowDiagnosticWindow() {
 }
 
 WindowHost& Windows() {
-    return g_host != nullptr ? *g_host : DefaultHost();
+    return ServiceSlot<WindowHost>::Get(DefaultHost());
 }
 
 WindowHost* SetWindowHost(WindowHost* host) {
-    WindowHost* previous = g_host;
-    g_host = host;
-    return previous;
+    return ServiceSlot<WindowHost>::Set(host);
 }
 
 } // namespace vellumo

@@ -3,6 +3,8 @@
 // nothing is shown). The toolkit layers install their host; the headless one is the default.
 #pragma once
 
+#include "platform/InstalledService.h"
+
 namespace vellumo {
 
 class WindowHost {
@@ -30,15 +32,6 @@ private:
 WindowHost* SetWindowHost(WindowHost* host);
 
 // Installs a host for the lifetime of the guard.
-class ScopedWindowHost {
-public:
-    explicit ScopedWindowHost(WindowHost& host) : previous_(SetWindowHost(&host)) {}
-    ~ScopedWindowHost() { SetWindowHost(previous_); }
-    ScopedWindowHost(const ScopedWindowHost&) = delete;
-    ScopedWindowHost& operator=(const ScopedWindowHost&) = delete;
-
-private:
-    WindowHost* previous_;
-};
+using ScopedWindowHost = ScopedInstall<WindowHost, &SetWindowHost>;
 
 } // namespace vellumo

@@ -20,14 +20,18 @@ constexpr int32_t kLaunchAccepted = -1;
 frmMain::frmMain() = default;
 frmMain::~frmMain() = default;
 
-std::string frmMain::Caption() { return build::kAppTitle; }
+std::string frmMain::Caption() {
+    return build::kAppTitle;
+}
 
 std::string frmMain::InstructionText() {
     const std::string paragraphBreak = "\r\n\r\n";
-    return "Please click button 'Copy To Clipboard', then 'Send Email'. Once email window is loaded please "
+    return "Please click button 'Copy To Clipboard', then 'Send Email'. Once email window is "
+           "loaded please "
            "click its message area and press Crl + V to paste the contents of the Clipboard." +
            paragraphBreak +
-           "If the email window doesn't load, please launch your email program manually and then paste the "
+           "If the email window doesn't load, please launch your email program manually and then "
+           "paste the "
            "contents of the Clipboard." +
            paragraphBreak + "Please send your email to " + build::kSupportEmail + ".";
 }
@@ -50,7 +54,9 @@ void frmMain::cmdCopy_Click() {
     ClipBoard_SetText(modMain::gstrDiagnosticReport, ignored);
 }
 
-void frmMain::cmdEmail_Click() { LaunchEmailFromForm(*this, build::kSupportEmail); }
+void frmMain::cmdEmail_Click() {
+    LaunchEmailFromForm(*this, build::kSupportEmail);
+}
 
 void frmMain::ClipBoard_SetText(const std::string& text, bool& result) {
     result = false;
@@ -66,7 +72,8 @@ void LaunchEmailFromForm(frmMain& form, const std::string& address) {
     CShellExecute shell;
     const int32_t result = shell.LaunchEmail(form.WindowHandle(), address, kShowDefault);
     if (result != kLaunchAccepted)
-        ui::Ui().MsgBox("Error on LaunchEmail: " + std::to_string(result), ui::MsgIcon::None, build::kAppTitle);
+        ui::Ui().MsgBox("Error on LaunchEmail: " + std::to_string(result), ui::MsgIcon::None,
+                        build::kAppTitle);
 }
 
 } // namespace vellumo

@@ -16,7 +16,9 @@
 
 namespace vellumo::modMain {
 
-RunFacts gRunFacts;
+#define VELLUMO_GLOBAL(type, name, start) type name = start;
+#include "diagnostic/modMain_globals.def"
+#undef VELLUMO_GLOBAL
 
 namespace {
 
@@ -93,20 +95,22 @@ void Main() {
                 DebugLog("Scripting Runtime not present.");
             Stage("LogPaths");
             LogPaths();
-            AppendReportLine(std::string("ScriptingRuntimePresent: ") + BoolText(ScriptingRuntimePresent));
+            AppendReportLine(std::string("ScriptingRuntimePresent: ") +
+                             BoolText(ScriptingRuntimePresent));
             Stage("ShowDiagnosticWindow");
             Windows().ShowDiagnosticWindow();
         }
     } catch (...) {
         const RuntimeError e = CurrentRuntimeError();
         if (e.Number() != err::kUnloadDuringLoad)
-            ReportError(e.Number(), e.Description(), "modMain", "Main", "DebugLineNum = " + std::to_string(DebugLineNum));
+            ReportError(e.Number(), e.Description(), "modMain", "Main",
+                        "DebugLineNum = " + std::to_string(DebugLineNum));
     }
     DebugLineNum = kLineExit;
 }
 
-void GetOSDetails(std::string& ComputerName, std::string& Language, int32_t& OSBuild, int32_t& OSMajorVersion,
-                  int32_t& OSMinorVersion, int32_t& WindowsType) {
+void GetOSDetails(std::string& ComputerName, std::string& Language, int32_t& OSBuild,
+                  int32_t& OSMajorVersion, int32_t& OSMinorVersion, int32_t& WindowsType) {
     ComputerName.clear();
     Language.clear();
     OSBuild = OSMajorVersion = OSMinorVersion = WindowsType = 0;
@@ -119,12 +123,22 @@ void GetOSDetails(std::string& ComputerName, std::string& Language, int32_t& OSB
     WindowsType = info.WindowsType();
 }
 
-int16_t GetOSMajorVersion() { return ToInteger(COSInfo().OSMajorVersion()); }
-int16_t GetOSMinorVersion() { return ToInteger(COSInfo().OSMinorVersion()); }
-int16_t GetOSBuild() { return ToInteger(COSInfo().OSBuild()); }
-std::string GetOSAdditional() { return COSInfo().OSAdditional(); }
+int16_t GetOSMajorVersion() {
+    return ToInteger(COSInfo().OSMajorVersion());
+}
+int16_t GetOSMinorVersion() {
+    return ToInteger(COSInfo().OSMinorVersion());
+}
+int16_t GetOSBuild() {
+    return ToInteger(COSInfo().OSBuild());
+}
+std::string GetOSAdditional() {
+    return COSInfo().OSAdditional();
+}
 
-void InitializeCommonControls() { InitCommonControlsUserEx(); }
+void InitializeCommonControls() {
+    InitCommonControlsUserEx();
+}
 
 void LogPaths() {
     if (!modDebug::gblnDebugMode)
@@ -137,19 +151,21 @@ void LogPaths() {
     DebugLog("DefaultDataPath = " + DefaultDataPath);
     DebugLog("CommonConfigPath = " + CommonConfigPath);
     // The revision is a fixed text, not read from the version resource.
-    DebugLog("App ver = " + std::to_string(build::kVersionMajor) + "." + std::to_string(build::kVersionMinor) +
-             "." + "134");
+    DebugLog("App ver = " + std::to_string(build::kVersionMajor) + "." +
+             std::to_string(build::kVersionMinor) + "." + "134");
 }
 
 void InitializeDefaults() {
     try {
-        gstrOSVersion = std::to_string(GetOSMajorVersion()) + "." + std::to_string(GetOSMinorVersion()) + "." +
-                        std::to_string(GetOSBuild()) + " " + GetOSAdditional();
+        gstrOSVersion = std::to_string(GetOSMajorVersion()) + "." +
+                        std::to_string(GetOSMinorVersion()) + "." + std::to_string(GetOSBuild()) +
+                        " " + GetOSAdditional();
         gstrStatusText = "Press F6 to create a new Branch, F8 to create a new Item";
         gstrProductName = "Vellumo";
         gstrAppTitle = gstrProductName;
         WindowsUserName = GetWindowsUserName();
-        gstrUserNameForDb = modDatabase::PrepareForSavingIntoDb(WindowsUserName, kUserNameForDbLength);
+        gstrUserNameForDb =
+            modDatabase::PrepareForSavingIntoDb(WindowsUserName, kUserNameForDbLength);
         gstrDateFormatLong = "MMMM DD, YYYY";
         gstrDateFormatShort = "YYYY-MM-DD";
         gstrTimeFormat = "hh:mm";
@@ -201,11 +217,15 @@ std::string TruncateText(const std::string& text, int32_t maxLength) {
     return text;
 }
 
-void SetStageHookForTesting(std::function<void(const std::string& stage)> hook) { StageHook() = std::move(hook); }
+void SetStageHookForTesting(std::function<void(const std::string& stage)> hook) {
+    StageHook() = std::move(hook);
+}
 
 void ResetState() {
     StageHook() = nullptr;
-    gRunFacts = RunFacts{};
+#define VELLUMO_GLOBAL(type, name, start) name = start;
+#include "diagnostic/modMain_globals.def"
+#undef VELLUMO_GLOBAL
     ResetReport();
     ResetPathSet();
     ResetDefaults();

@@ -13,16 +13,10 @@
 namespace vellumo::modMain {
 
 // ---- The run's facts (the report, the path set and the defaults are in state/) ----
-// Every fact with its start value; ResetState restores this whole set.
-struct RunFacts {
-    bool ScriptingRuntimePresent = false;
-    std::string WindowsUserName;
-    std::string gstrOSVersion;
-};
-extern RunFacts gRunFacts;
-inline bool& ScriptingRuntimePresent = gRunFacts.ScriptingRuntimePresent;
-inline std::string& WindowsUserName = gRunFacts.WindowsUserName;
-inline std::string& gstrOSVersion = gRunFacts.gstrOSVersion;
+// Each with its start value, listed once in modMain_globals.def.
+#define VELLUMO_GLOBAL(type, name, start) extern type name;
+#include "diagnostic/modMain_globals.def"
+#undef VELLUMO_GLOBAL
 
 // ---- Start-up sequence ----
 // The whole run up to showing the window (or its early end). Never throws.

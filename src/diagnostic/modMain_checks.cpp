@@ -11,7 +11,6 @@
 #include "platform/modAPIFilesAndPaths.h"
 #include "platform/modFileA.h"
 
-
 #include <utility>
 
 namespace vellumo::modMain {

@@ -8,8 +8,6 @@ namespace vellumo {
 
 namespace {
 
-DialogBackend* g_backend = nullptr;
-
 DialogBackend& DefaultBackend() {
     static NullDialogBackend none;
     return none;
@@ -54,13 +52,11 @@ DialogOutcome NullDialogBackend::ShowPageSetup(PageSetupRecord& /*record*/) {
 void NullDialogBackend::SetMessageResult(WindowHandle /*dialog*/, intptr_t /*result*/) {}
 
 DialogBackend& CurrentDialogBackend() {
-    return g_backend != nullptr ? *g_backend : DefaultBackend();
+    return ServiceSlot<DialogBackend>::Get(DefaultBackend());
 }
 
 DialogBackend* SetDialogBackend(DialogBackend* backend) {
-    DialogBackend* previous = g_backend;
-    g_backend = backend;
-    return previous;
+    return ServiceSlot<DialogBackend>::Set(backend);
 }
 
 } // namespace vellumo

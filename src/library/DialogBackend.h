@@ -3,6 +3,7 @@
 // implementation lives in library/qt/; the Windows build hands the records to the system.
 #pragma once
 
+#include "platform/InstalledService.h"
 #include "platform/Variant.h"
 
 #include <array>
@@ -224,15 +225,6 @@ public:
 DialogBackend* SetDialogBackend(DialogBackend* backend);
 
 // Installs a backend for the lifetime of the guard.
-class ScopedDialogBackend {
-public:
-    explicit ScopedDialogBackend(DialogBackend& backend) : previous_(SetDialogBackend(&backend)) {}
-    ~ScopedDialogBackend() { SetDialogBackend(previous_); }
-    ScopedDialogBackend(const ScopedDialogBackend&) = delete;
-    ScopedDialogBackend& operator=(const ScopedDialogBackend&) = delete;
-
-private:
-    DialogBackend* previous_;
-};
+using ScopedDialogBackend = ScopedInstall<DialogBackend, &SetDialogBackend>;
 
 } // namespace vellumo

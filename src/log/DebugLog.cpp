@@ -6,10 +6,14 @@
 
 namespace vellumo::modDebug {
 
-DebugState gDebugState;
+#define VELLUMO_GLOBAL(type, name, start) type name = start;
+#include "log/modDebug_globals.def"
+#undef VELLUMO_GLOBAL
 
 void ResetState() {
-    gDebugState = DebugState{};
+#define VELLUMO_GLOBAL(type, name, start) name = start;
+#include "log/modDebug_globals.def"
+#undef VELLUMO_GLOBAL
     regapi::SetStoreProblemObserver({});
 }
 

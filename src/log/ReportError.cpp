@@ -14,8 +14,8 @@ ReportErrorObserver& Observer() {
 void ReportError(int32_t number, std::string description, std::string module, std::string procedure,
                  std::string extra) {
     if (Observer())
-        Observer()(ReportedError{number, std::move(description), std::move(module), std::move(procedure),
-                                 std::move(extra)});
+        Observer()(ReportedError{number, std::move(description), std::move(module),
+                                 std::move(procedure), std::move(extra)});
 }
 
 ReportErrorObserver SetReportErrorObserver(ReportErrorObserver observer) {

@@ -2,13 +2,13 @@
 #include "log/modDebug.h"
 
 #include "BuildSettings.h"
-#include "state/PathSet.h"
 #include "log/ReportError.h"
 #include "log/modLog.h"
+#include "platform/RegistryApi.h"
 #include "platform/RuntimeError.h"
 #include "platform/modFileA.h"
-#include "platform/RegistryApi.h"
 #include "platform/modRegistry.h"
+#include "state/PathSet.h"
 #include "ui/UiService.h"
 
 #include <cstdint>

@@ -5,16 +5,10 @@
 
 namespace vellumo::modDebug {
 
-// The module's state with its start values; ResetState restores this whole set.
-struct DebugState {
-    // True when debug mode is on; False until InitializeDebugging has run.
-    bool gblnDebugMode = false;
-};
-
-// The module's state; the name below is its member.
-extern DebugState gDebugState;
-
-inline bool& gblnDebugMode = gDebugState.gblnDebugMode;
+// Debug mode's globals, each with its start value, listed once in modDebug_globals.def.
+#define VELLUMO_GLOBAL(type, name, start) extern type name;
+#include "log/modDebug_globals.def"
+#undef VELLUMO_GLOBAL
 
 // Reads the switch; in debug mode deletes LogPath + "Log.txt", logs, shows the information box.
 void InitializeDebugging();

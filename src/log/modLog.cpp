@@ -14,7 +14,9 @@
 
 namespace vellumo::modLog {
 
-LogState gLogState;
+#define VELLUMO_GLOBAL(type, name, start) type name = start;
+#include "log/modLog_globals.def"
+#undef VELLUMO_GLOBAL
 
 namespace {
 
@@ -26,7 +28,7 @@ std::tm SystemLocalNow() {
 }
 
 std::tm LocalNow() {
-    return gLogState.clock ? gLogState.clock() : SystemLocalNow();
+    return gLogClockForTesting ? gLogClockForTesting() : SystemLocalNow();
 }
 
 // Two digits, a leading "0" for a single one.
@@ -86,11 +88,13 @@ std::string GetSystemDate() {
 }
 
 void SetClockForTesting(LocalClock clock) {
-    gLogState.clock = std::move(clock);
+    gLogClockForTesting = std::move(clock);
 }
 
 void ResetState() {
-    gLogState = LogState{};
+#define VELLUMO_GLOBAL(type, name, start) name = start;
+#include "log/modLog_globals.def"
+#undef VELLUMO_GLOBAL
 }
 
 } // namespace vellumo::modLog

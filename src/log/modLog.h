@@ -11,20 +11,10 @@ namespace vellumo::modLog {
 // Test seam: the local date and time the log reads (the system clock when empty).
 using LocalClock = std::function<std::tm()>;
 
-// The module's state with its start values; ResetState restores this whole set.
-struct LogState {
-    // The run's date stamp (yyyymmdd) and log file; empty until the first line, then fixed, so a
-    // run that passes midnight keeps writing to the file of the day it started.
-    std::string gstrLogDate;
-    std::string gstrLogFile;
-    LocalClock clock;
-};
-
-// The module's state; each name below is one of its members.
-extern LogState gLogState;
-
-inline std::string& gstrLogDate = gLogState.gstrLogDate;
-inline std::string& gstrLogFile = gLogState.gstrLogFile;
+// The log's globals, each with its start value, listed once in modLog_globals.def.
+#define VELLUMO_GLOBAL(type, name, start) extern type name;
+#include "log/modLog_globals.def"
+#undef VELLUMO_GLOBAL
 
 // Appends one line to LogPath + prefix + gstrLogDate + ".log" (opened, appended, closed per
 // line) in the system code page. Does not look at the debug flag: callers do. A failure (the

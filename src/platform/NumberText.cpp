@@ -32,8 +32,9 @@ bool ParseNumber(std::string_view text, double& out) {
         if (ec != std::errc() || p != s.data() + s.size() || v > 0xFFFFFFFFull)
             return false;
         // Hexadecimal literals of up to 8 digits are 32-bit patterns.
-        out = v > 0x7FFFFFFFull ? static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(v)))
-                                : static_cast<double>(v);
+        out = v > 0x7FFFFFFFull
+                  ? static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(v)))
+                  : static_cast<double>(v);
         return true;
     }
     std::string normal(s);
@@ -88,7 +89,9 @@ int64_t RoundCurrency(Currency value) {
     return whole;
 }
 
-int32_t TextToLong(std::string_view text) { return RoundToLong(ParseOrThrow(text)); }
+int32_t TextToLong(std::string_view text) {
+    return RoundToLong(ParseOrThrow(text));
+}
 
 int16_t TextToInteger(std::string_view text) {
     const int32_t v = TextToLong(text);
@@ -105,7 +108,9 @@ Currency TextToCurrency(std::string_view text) {
     return Currency{static_cast<int64_t>(std::nearbyint(v * Currency::kScale))};
 }
 
-double TextToDouble(std::string_view text) { return ParseOrThrow(text); }
+double TextToDouble(std::string_view text) {
+    return ParseOrThrow(text);
+}
 
 double LeadingNumber(std::string_view text) {
     size_t i = 0;
@@ -148,8 +153,8 @@ std::string UserDecimalSeparator() {
 
 std::string FormatCurrency(Currency value) {
     const bool negative = value.scaled < 0;
-    const uint64_t magnitude = negative ? 0ull - static_cast<uint64_t>(value.scaled)
-                                        : static_cast<uint64_t>(value.scaled);
+    const uint64_t magnitude =
+        negative ? 0ull - static_cast<uint64_t>(value.scaled) : static_cast<uint64_t>(value.scaled);
     std::string s = std::to_string(magnitude / Currency::kScale);
     uint64_t frac = magnitude % Currency::kScale;
     if (frac != 0) {
@@ -172,7 +177,8 @@ std::string FormatDouble(double value) {
     // The classic form shows up to 15 significant digits, shortest that reads back.
     char buf[64];
     for (int precision = 1; precision <= 15; ++precision) {
-        auto [p, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision);
+        auto [p, ec] =
+            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision);
         double back = 0;
         std::from_chars(buf, p, back);
         if (back == value || precision == 15)

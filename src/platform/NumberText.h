@@ -43,6 +43,8 @@ struct Currency {
 [[nodiscard]] std::string FormatDouble(double value);
 
 // "True" or "False", as flags and Booleans read when joined into a text.
-[[nodiscard]] inline const char* BoolText(bool value) { return value ? "True" : "False"; }
+[[nodiscard]] inline const char* BoolText(bool value) {
+    return value ? "True" : "False";
+}
 
 } // namespace vellumo

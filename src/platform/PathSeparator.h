@@ -25,7 +25,8 @@ inline constexpr std::string_view kFallbackDrive = "";
     if (!path.empty() && separator(path.front()))
         return true;
 #if defined(_WIN32)
-    const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    const bool letter = path.size() >= 3 &&
+                        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
     return letter && path[1] == ':' && separator(path[2]);
 #else
     return false;

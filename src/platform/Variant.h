@@ -16,7 +16,9 @@ struct Empty {
 using ByteArray = std::vector<uint8_t>;
 using Variant = std::variant<Empty, int16_t, int32_t, std::string, ByteArray>;
 
-[[nodiscard]] inline bool IsEmpty(const Variant& v) { return std::holds_alternative<Empty>(v); }
+[[nodiscard]] inline bool IsEmpty(const Variant& v) {
+    return std::holds_alternative<Empty>(v);
+}
 [[nodiscard]] inline bool IsInteger(const Variant& v) {
     return std::holds_alternative<int16_t>(v) || std::holds_alternative<int32_t>(v);
 }

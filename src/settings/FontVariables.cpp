@@ -25,42 +25,29 @@ void FontVariables::FromRecord(const OptionsFont& font) const {
     color = font.Color;
 }
 
+// One font instance's seven variables, named by the instance.
+#define VELLUMO_FONT_VARIABLES(font)                                                               \
+    FontVariables {                                                                                \
+#font, FontName_##font, FontSize_##font, FontBold_##font, FontItalic_##font,               \
+            FontStrikeout_##font, FontUnderline_##font, FontColor_##font                           \
+    }
+
 FontVariables TreeFont() {
-    return {"Tree",          FontName_Tree,      FontSize_Tree,      FontBold_Tree,
-            FontItalic_Tree, FontStrikeout_Tree, FontUnderline_Tree, FontColor_Tree};
+    return VELLUMO_FONT_VARIABLES(Tree);
 }
-
 FontVariables EditFont() {
-    return {"Edit",          FontName_Edit,      FontSize_Edit,      FontBold_Edit,
-            FontItalic_Edit, FontStrikeout_Edit, FontUnderline_Edit, FontColor_Edit};
+    return VELLUMO_FONT_VARIABLES(Edit);
 }
-
 FontVariables PasteAsTextFont() {
-    return {"PasteAsText",
-            FontName_PasteAsText,
-            FontSize_PasteAsText,
-            FontBold_PasteAsText,
-            FontItalic_PasteAsText,
-            FontStrikeout_PasteAsText,
-            FontUnderline_PasteAsText,
-            FontColor_PasteAsText};
+    return VELLUMO_FONT_VARIABLES(PasteAsText);
 }
-
 FontVariables DateTimeFont() {
-    return {
-        "DateTime",          FontName_DateTime,      FontSize_DateTime,      FontBold_DateTime,
-        FontItalic_DateTime, FontStrikeout_DateTime, FontUnderline_DateTime, FontColor_DateTime};
+    return VELLUMO_FONT_VARIABLES(DateTime);
+}
+FontVariables QuickFormatFont() {
+    return VELLUMO_FONT_VARIABLES(QuickFormat);
 }
 
-FontVariables QuickFormatFont() {
-    return {"QuickFormat",
-            FontName_QuickFormat,
-            FontSize_QuickFormat,
-            FontBold_QuickFormat,
-            FontItalic_QuickFormat,
-            FontStrikeout_QuickFormat,
-            FontUnderline_QuickFormat,
-            FontColor_QuickFormat};
-}
+#undef VELLUMO_FONT_VARIABLES
 
 } // namespace vellumo::modOptions::detail

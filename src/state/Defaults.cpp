@@ -3,10 +3,14 @@
 
 namespace vellumo::modMain {
 
-Defaults gDefaults;
+#define VELLUMO_GLOBAL(type, name, start) type name = start;
+#include "state/Defaults.def"
+#undef VELLUMO_GLOBAL
 
 void ResetDefaults() {
-    gDefaults = Defaults{};
+#define VELLUMO_GLOBAL(type, name, start) name = start;
+#include "state/Defaults.def"
+#undef VELLUMO_GLOBAL
 }
 
 } // namespace vellumo::modMain

@@ -3,10 +3,14 @@
 
 namespace vellumo::modMain {
 
-PathSet gPathSet;
+#define VELLUMO_GLOBAL(type, name, start) type name = start;
+#include "state/PathSet.def"
+#undef VELLUMO_GLOBAL
 
 void ResetPathSet() {
-    gPathSet = PathSet{};
+#define VELLUMO_GLOBAL(type, name, start) name = start;
+#include "state/PathSet.def"
+#undef VELLUMO_GLOBAL
 }
 
 } // namespace vellumo::modMain

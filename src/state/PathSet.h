@@ -8,41 +8,10 @@
 
 namespace vellumo::modMain {
 
-// Every path with its start value (all empty); ResetPathSet restores this whole set.
-struct PathSet {
-    std::string AppPath;
-    std::string MyDocsPath;
-    std::string CommonDocsPath;
-    std::string DataPath; // also the setting DataPath of the option files
-    std::string DefaultDataPath;
-    std::string AutoBackupPath; // also the setting AutoBackupPath
-    std::string DefaultAutoBackupPath;
-    std::string DefaultOneClickBackupPath;
-    std::string ConfigPath;
-    std::string CommonConfigPath;
-    std::string DbPath;
-    std::string ExportPath;
-    std::string CalendarPath;
-    std::string LogPath;
-};
-
-// The run's path set; each name below is one of its members.
-extern PathSet gPathSet;
-
-inline std::string& AppPath = gPathSet.AppPath;
-inline std::string& MyDocsPath = gPathSet.MyDocsPath;
-inline std::string& CommonDocsPath = gPathSet.CommonDocsPath;
-inline std::string& DataPath = gPathSet.DataPath;
-inline std::string& DefaultDataPath = gPathSet.DefaultDataPath;
-inline std::string& AutoBackupPath = gPathSet.AutoBackupPath;
-inline std::string& DefaultAutoBackupPath = gPathSet.DefaultAutoBackupPath;
-inline std::string& DefaultOneClickBackupPath = gPathSet.DefaultOneClickBackupPath;
-inline std::string& ConfigPath = gPathSet.ConfigPath;
-inline std::string& CommonConfigPath = gPathSet.CommonConfigPath;
-inline std::string& DbPath = gPathSet.DbPath;
-inline std::string& ExportPath = gPathSet.ExportPath;
-inline std::string& CalendarPath = gPathSet.CalendarPath;
-inline std::string& LogPath = gPathSet.LogPath;
+// Every path with its start value is listed once, in PathSet.def.
+#define VELLUMO_GLOBAL(type, name, start) extern type name;
+#include "state/PathSet.def"
+#undef VELLUMO_GLOBAL
 
 // Restores the start values.
 void ResetPathSet();

@@ -6,8 +6,6 @@
 namespace vellumo::ui {
 namespace {
 
-UiService* g_service = nullptr;
-
 UiService& DefaultService() {
     static HeadlessUi headless;
     return headless;
@@ -15,12 +13,12 @@ UiService& DefaultService() {
 
 } // namespace
 
-UiService& Ui() { return g_service != nullptr ? *g_service : DefaultService(); }
+UiService& Ui() {
+    return ServiceSlot<UiService>::Get(DefaultService());
+}
 
 UiService* SetUi(UiService* service) {
-    UiService* previous = g_service;
-    g_service = service;
-    return previous;
+    return ServiceSlot<UiService>::Set(service);
 }
 
 void ShowErrorBox(std::string_view procedure, const RuntimeError& error) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/InstalledService.h"
 #include "platform/RuntimeError.h"
 
 namespace vellumo::ui {
@@ -49,17 +50,8 @@ public:
 // Installs a service (not owned) and returns the previous one; nullptr restores the default.
 UiService* SetUi(UiService* service);
 
-// Installs a service for the lifetime of the guard (tests).
-class ScopedUi {
-public:
-    explicit ScopedUi(UiService& service) : previous_(SetUi(&service)) {}
-    ~ScopedUi() { SetUi(previous_); }
-    ScopedUi(const ScopedUi&) = delete;
-    ScopedUi& operator=(const ScopedUi&) = delete;
-
-private:
-    UiService* previous_;
-};
+// Installs a service for the lifetime of the guard.
+using ScopedUi = ScopedInstall<UiService, &SetUi>;
 
 // The platform layer's error box: OK only, no icon, titled with the procedure's name,
 // text "Error: " + number + ". " + description.

@@ -55,9 +55,9 @@ TEST_F(MainTest, ReportHoldsEveryLineInOrderWithCrLf) {
     ASSERT_EQ(windows_.WindowsShown(), 1);
     const std::vector<std::string> lines = SplitCrLf(modMain::gstrDiagnosticReport);
     ASSERT_GE(lines.size(), 16u);
-    const std::vector<std::string> head = {"OS: ",         "WindowsUserName: ", "AppPath: ", "MyDocsPath: ",
-                                           "CommonDocsPath: ", "DataPath: ",  "AutoBackupPath: ", "DbPath: ",
-                                           "ConfigPath: ", "LogPath: "};
+    const std::vector<std::string> head = {
+        "OS: ",       "WindowsUserName: ", "AppPath: ", "MyDocsPath: ", "CommonDocsPath: ",
+        "DataPath: ", "AutoBackupPath: ",  "DbPath: ",  "ConfigPath: ", "LogPath: "};
     for (size_t i = 0; i < head.size(); ++i)
         EXPECT_EQ(Label(lines[i]), head[i]) << "line " << i;
     EXPECT_EQ(lines[1], "WindowsUserName: " + modMain::WindowsUserName);
@@ -82,7 +82,8 @@ TEST_F(MainTest, ReportHoldsEveryLineInOrderWithCrLf) {
 
 TEST_F(MainTest, OsLineJoinsVersionTextAndLanguage) {
     modMain::Main();
-    const std::string firstLine = modMain::gstrDiagnosticReport.substr(0, modMain::gstrDiagnosticReport.find("\r\n"));
+    const std::string firstLine =
+        modMain::gstrDiagnosticReport.substr(0, modMain::gstrDiagnosticReport.find("\r\n"));
     EXPECT_EQ(firstLine.rfind("OS: " + modMain::gstrOSVersion + " ", 0), 0u) << firstLine;
     // major.minor.build, a blank, the additional text
     std::istringstream version(modMain::gstrOSVersion);
@@ -97,11 +98,16 @@ TEST_F(MainTest, OsLineJoinsVersionTextAndLanguage) {
 
 TEST_F(MainTest, StagesRunInTheirFixedOrder) {
     modMain::Main();
-    const std::vector<std::string> expected = {"InitializeDefaults",         "InitializePaths",
-                                               "InitializeDebugging",        "CheckDatabase",
-                                               "Settings_Read_FromRegistry", "CheckExtraFiles",
-                                               "CheckMDAC",                  "InitializeCommonControls",
-                                               "IsScriptingRuntimePresent",  "LogPaths",
+    const std::vector<std::string> expected = {"InitializeDefaults",
+                                               "InitializePaths",
+                                               "InitializeDebugging",
+                                               "CheckDatabase",
+                                               "Settings_Read_FromRegistry",
+                                               "CheckExtraFiles",
+                                               "CheckMDAC",
+                                               "InitializeCommonControls",
+                                               "IsScriptingRuntimePresent",
+                                               "LogPaths",
                                                "ShowDiagnosticWindow"};
     EXPECT_EQ(stages_, expected);
 }
@@ -183,7 +189,8 @@ TEST_F(MainTest, DefaultsHoldTheirTableValues) {
     EXPECT_EQ(modMain::glngDefaultBackColorEdit, 16777215);
     EXPECT_EQ(modMain::glngDefaultBackColorTree, 16777215);
     EXPECT_FALSE(modMain::WindowsUserName.empty());
-    EXPECT_EQ(modMain::gstrUserNameForDb, modDatabase::PrepareForSavingIntoDb(modMain::WindowsUserName, 50));
+    EXPECT_EQ(modMain::gstrUserNameForDb,
+              modDatabase::PrepareForSavingIntoDb(modMain::WindowsUserName, 50));
 }
 
 TEST(TextRoutines, FixApostrophesDoublesEveryApostrophe) {

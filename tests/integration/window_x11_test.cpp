@@ -192,9 +192,9 @@ TEST_F(WindowX11Test, WindowIsFoundCopiesTheReportAndTheCopyOutlivesTheProgram) 
 
     // Another program takes the clipboard: the keeper ends.
     test::WriteFile(Home() / "other.txt", "another program's text");
-    Background other({"xclip", "-quiet", "-selection", "clipboard", "-i",
-                      (Home() / "other.txt").string()},
-                     {{"DISPLAY", display_}}, (Home() / "xclip.log").string());
+    Background other(
+        {"xclip", "-quiet", "-selection", "clipboard", "-i", (Home() / "other.txt").string()},
+        {{"DISPLAY", display_}}, (Home() / "xclip.log").string());
     EXPECT_TRUE(NoProcessOfOursLeft()) << "a process of the program is still running";
     EXPECT_EQ(Clipboard(), "another program's text");
 }

@@ -59,11 +59,15 @@ protected:
         modOptions::gblnMRUUseRegistry = true;
     }
 
-    static std::string FolderOf(const fs::path& p) { return p.string() + "/"; }
+    static std::string FolderOf(const fs::path& p) {
+        return p.string() + "/";
+    }
     [[nodiscard]] fs::path ConfigFile(const std::string& name) const {
         return data_ / "Config" / name;
     }
-    static void EnableDebugLog() { modDebug::gblnDebugMode = true; }
+    static void EnableDebugLog() {
+        modDebug::gblnDebugMode = true;
+    }
     // The debug log holds the message as a whole line.
     [[nodiscard]] static bool Logged(const std::string& message) {
         return !modLog::gstrLogFile.empty() &&

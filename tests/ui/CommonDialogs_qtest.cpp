@@ -4,8 +4,8 @@
 #include "library/CommonDialogFlags.h"
 #include "library/GCommonDialog.h"
 #include "library/qt/QtDialogBackend.h"
-#include "support/TestEnvironment.h"
 #include "support/RecordingUi.h"
+#include "support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -460,8 +460,9 @@ QString LoadTestFontFamily() {
     const char* faces[] = {"Regular", "Bold", "Italic", "BoldItalic"};
     QString family;
     for (const char* face : faces) {
-        const QString file = QStringLiteral(VELLUMO_SOURCE_DIR "/tests/data/fonts/VellumoTestSans-%1.ttf")
-                                 .arg(QLatin1String(face));
+        const QString file =
+            QStringLiteral(VELLUMO_SOURCE_DIR "/tests/data/fonts/VellumoTestSans-%1.ttf")
+                .arg(QLatin1String(face));
         const int id = QFontDatabase::addApplicationFont(file);
         if (id < 0)
             return {};

@@ -2,8 +2,8 @@
 // the first-activation rule, Copy To Clipboard and a failing Send Email.
 #include "diagnostic/frmMain.h"
 #include "diagnostic/modMain.h"
-#include "support/TestEnvironment.h"
 #include "support/RecordingUi.h"
+#include "support/TestEnvironment.h"
 #include "ui/qt/DiagnosticWindow.h"
 #include "ui/qt/QtUi.h"
 
@@ -30,7 +30,9 @@ private:
     std::unique_ptr<ScopedWindowHost> scopedWindows_;
     QPointer<ui::DiagnosticWindow> window_;
 
-    template <typename T> T* Child(const char* name) { return window_->findChild<T*>(QString::fromLatin1(name)); }
+    template <typename T> T* Child(const char* name) {
+        return window_->findChild<T*>(QString::fromLatin1(name));
+    }
     int Px(int twips, bool horizontal) const {
         QScreen* s = QGuiApplication::primaryScreen();
         const int dpi = qRound(horizontal ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY());
@@ -72,16 +74,18 @@ private slots:
         QCOMPARE(Child<QPushButton>("cmdEmail")->text(), QStringLiteral("Send Email"));
         QCOMPARE(Child<QPushButton>("cmdExit")->text(), QStringLiteral("Exit"));
         const QString label = Child<QLabel>("lblInfo")->text();
-        QVERIFY(label.startsWith(QStringLiteral("Please click button 'Copy To Clipboard', then 'Send Email'. Once "
-                                                "email window is loaded please click its message area and press "
-                                                "Crl + V to paste the contents of the Clipboard.\n\nIf the email")));
-        QVERIFY(label.endsWith(QStringLiteral("\n\nPlease send your email to support@kestrova.com.")));
+        QVERIFY(label.startsWith(
+            QStringLiteral("Please click button 'Copy To Clipboard', then 'Send Email'. Once "
+                           "email window is loaded please click its message area and press "
+                           "Crl + V to paste the contents of the Clipboard.\n\nIf the email")));
+        QVERIFY(
+            label.endsWith(QStringLiteral("\n\nPlease send your email to support@kestrova.com.")));
         QCOMPARE(label.count(QStringLiteral("\n\n")), 2);
 
         auto* report = Child<QPlainTextEdit>("txtInfo");
         QVERIFY(report->isReadOnly());
-        QCOMPARE(report->toPlainText(),
-                 QString::fromStdString(modMain::gstrDiagnosticReport).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(report->toPlainText(), QString::fromStdString(modMain::gstrDiagnosticReport)
+                                            .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 
     void fixedTwipsLayoutCentredWithoutMinMax() {
@@ -102,11 +106,14 @@ private slots:
         for (const auto& c : controls) {
             QWidget* w = window_->findChild<QWidget*>(QString::fromLatin1(c.name));
             QVERIFY2(w != nullptr, c.name);
-            QCOMPARE(w->geometry(), QRect(Px(c.r.left, true), Px(c.r.top, false), Px(c.r.width, true), Px(c.r.height, false)));
+            QCOMPARE(w->geometry(), QRect(Px(c.r.left, true), Px(c.r.top, false),
+                                          Px(c.r.width, true), Px(c.r.height, false)));
         }
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY2(qAbs(window_->geometry().center().x() - area.center().x()) <= 2,
-                 qPrintable(QStringLiteral("%1 vs %2").arg(window_->geometry().center().x()).arg(area.center().x())));
+                 qPrintable(QStringLiteral("%1 vs %2")
+                                .arg(window_->geometry().center().x())
+                                .arg(area.center().x())));
     }
 
     void reportHasInitialFocusAndTabOrder() {
@@ -136,7 +143,8 @@ private slots:
     void copyPutsExactlyTheReportOnTheClipboard() {
         QGuiApplication::clipboard()->setText(QStringLiteral("old"));
         QTest::mouseClick(Child<QPushButton>("cmdCopy"), Qt::LeftButton);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(modMain::gstrDiagnosticReport));
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString::fromStdString(modMain::gstrDiagnosticReport));
     }
 
     void emailWithoutHandlerShowsTheErrorAndKeepsTheWindow() {
@@ -144,8 +152,10 @@ private slots:
         ui::ScopedUi scoped(recording);
         QTest::mouseClick(Child<QPushButton>("cmdEmail"), Qt::LeftButton);
         QCOMPARE(recording.boxes.size(), size_t{1});
-        QVERIFY(QString::fromStdString(recording.boxes[0].text).startsWith(QStringLiteral("Error on LaunchEmail: ")));
-        QCOMPARE(QString::fromStdString(recording.boxes[0].title), QStringLiteral("Vellumo Diagnostic"));
+        QVERIFY(QString::fromStdString(recording.boxes[0].text)
+                    .startsWith(QStringLiteral("Error on LaunchEmail: ")));
+        QCOMPARE(QString::fromStdString(recording.boxes[0].title),
+                 QStringLiteral("Vellumo Diagnostic"));
         QVERIFY(window_->isVisible());
     }
 

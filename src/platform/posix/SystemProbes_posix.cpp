@@ -21,6 +21,8 @@ std::string DataAccessVersionText() {
     return version != nullptr ? version : "";
 }
 
-bool ScriptingRuntimeAvailable() { return ::access("/bin/sh", X_OK) == 0; }
+bool ScriptingRuntimeAvailable() {
+    return ::access("/bin/sh", X_OK) == 0;
+}
 
 } // namespace vellumo::probes

@@ -14,10 +14,14 @@ namespace {
 
 constexpr int kDialogFontPoints = 8;
 
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // The label and report texts use CR LF; Qt shows "\r" as a visible glyph in some fonts.
-QString ForDisplay(const std::string& s) { return FromUtf8(s).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString ForDisplay(const std::string& s) {
+    return FromUtf8(s).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 void Place(QWidget* w, const frmMain::TwipsRect& r, int dpiX, int dpiY) {
     w->setGeometry(frmMain::TwipsToPixels(r.left, dpiX), frmMain::TwipsToPixels(r.top, dpiY),
@@ -27,8 +31,8 @@ void Place(QWidget* w, const frmMain::TwipsRect& r, int dpiX, int dpiY) {
 } // namespace
 
 DiagnosticWindow::DiagnosticWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint) {
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(FromUtf8(frmMain::Caption()));
@@ -103,10 +107,16 @@ bool DiagnosticWindow::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void DiagnosticWindow::cmdCopy_Click() { form_.cmdCopy_Click(); }
+void DiagnosticWindow::cmdCopy_Click() {
+    form_.cmdCopy_Click();
+}
 
-void DiagnosticWindow::cmdEmail_Click() { form_.cmdEmail_Click(); }
+void DiagnosticWindow::cmdEmail_Click() {
+    form_.cmdEmail_Click();
+}
 
-void DiagnosticWindow::cmdExit_Click() { close(); }
+void DiagnosticWindow::cmdExit_Click() {
+    close();
+}
 
 } // namespace vellumo::ui

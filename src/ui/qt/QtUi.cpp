@@ -17,15 +17,22 @@ namespace {
 // How long the clipboard's change of owner may take to reach Qt after the keeper took it.
 constexpr int kOwnershipChangeWaitMs = 1000;
 
-QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromUtf8(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 QMessageBox::Icon ToQt(MsgIcon icon) {
     switch (icon) {
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::None: break;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -39,7 +46,8 @@ QtUi::~QtUi() {
 }
 
 void QtUi::MsgBox(std::string_view text, MsgIcon icon, std::string_view title) {
-    QMessageBox box(ToQt(icon), FromUtf8(title), FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+    QMessageBox box(ToQt(icon), FromUtf8(title),
+                    FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                     QMessageBox::Ok);
     // A modal box shows the normal arrow even while the hourglass is set.
     box.exec();
@@ -105,6 +113,8 @@ void QtUi::ShowDiagnosticWindow() {
     windowShown_ = true;
 }
 
-DiagnosticWindow* QtUi::Window() const { return window_.data(); }
+DiagnosticWindow* QtUi::Window() const {
+    return window_.data();
+}
 
 } // namespace vellumo::ui

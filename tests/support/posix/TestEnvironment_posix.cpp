@@ -24,8 +24,8 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     // Tests may leave read-only folders behind; make them writable before removing.
-    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec))
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     if (std::getenv("VELLUMO_KEEP_TEST_FILES") == nullptr)
         fs::remove_all(path_, ec);
@@ -45,12 +45,16 @@ void UnsetEnv(const char* name) {
     unsetenv(name);
 }
 
-bool RunningAsRoot() { return geteuid() == 0; }
+bool RunningAsRoot() {
+    return geteuid() == 0;
+}
 
-ProcessResult RunProcessWith(const std::vector<std::string>& command, const ProcessOptions& options) {
+ProcessResult RunProcessWith(const std::vector<std::string>& command,
+                             const ProcessOptions& options) {
     std::vector<std::string> argv = command;
     if (options.asNobody && RunningAsRoot())
-        argv.insert(argv.begin(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
+        argv.insert(argv.begin(),
+                    {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"});
     const std::map<std::string, std::string>& env = options.env;
     const std::string& stdinText = options.stdinText;
     int outPipe[2], errPipe[2], inPipe[2];

@@ -263,10 +263,9 @@ ProcessResult RunProcessWith(const std::vector<std::string>& argv, const Process
     startup.hStdError = errWrite;
     PROCESS_INFORMATION process{};
     const std::string folder = options.workingFolder.string();
-    const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, environment.data(),
-                                        folder.empty() ? nullptr : folder.c_str(), &startup,
-                                        &process);
+    const BOOL started = CreateProcessA(
+        nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, environment.data(),
+        folder.empty() ? nullptr : folder.c_str(), &startup, &process);
     for (HANDLE theirs : {outWrite, errWrite, inRead})
         CloseHandle(theirs);
     ProcessResult result;

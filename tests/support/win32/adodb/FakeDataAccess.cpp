@@ -23,7 +23,8 @@ constexpr const wchar_t* kVersionText = FAKE_ADODB_WIDE(FAKE_ADODB_VERSION);
 
 // This server's own class id; both builds share it, so registering one replaces the other.
 // {709DE47B-49D2-4443-B04D-E9A7D7E35BFA}
-constexpr CLSID kClsid = {0x709de47b, 0x49d2, 0x4443, {0xb0, 0x4d, 0xe9, 0xa7, 0xd7, 0xe3, 0x5b, 0xfa}};
+constexpr CLSID kClsid = {
+    0x709de47b, 0x49d2, 0x4443, {0xb0, 0x4d, 0xe9, 0xa7, 0xd7, 0xe3, 0x5b, 0xfa}};
 constexpr const wchar_t* kClsidText = L"{709DE47B-49D2-4443-B04D-E9A7D7E35BFA}";
 constexpr const wchar_t* kProgId = L"ADODB.Connection";
 constexpr const wchar_t* kDescription = L"Vellumo test data-access connection";
@@ -153,8 +154,7 @@ public:
         return static_cast<ULONG>(left);
     }
 
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid,
-                                             void** object) override {
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (object == nullptr)
             return E_POINTER;
         *object = nullptr;
@@ -186,12 +186,12 @@ private:
 // key.
 bool SetText(const wchar_t* path, const wchar_t* name, const wchar_t* text) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     const DWORD bytes = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
-    const LONG status = RegSetValueExW(key, name, 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(text), bytes);
+    const LONG status =
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
@@ -265,12 +265,11 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
     Concat(serverKey, kKeyCapacity, clsidKey, L"\\InprocServer32");
     Concat(progIdKey, kKeyCapacity, clsidKey, L"\\ProgID");
     Concat(progIdClsidKey, kKeyCapacity, kProgId, L"\\CLSID");
-    const bool done = SetText(clsidKey, nullptr, kDescription) &&
-                      SetText(serverKey, nullptr, path) &&
-                      SetText(serverKey, L"ThreadingModel", L"Apartment") &&
-                      SetText(progIdKey, nullptr, kProgId) &&
-                      SetText(kProgId, nullptr, kDescription) &&
-                      SetText(progIdClsidKey, nullptr, kClsidText);
+    const bool done =
+        SetText(clsidKey, nullptr, kDescription) && SetText(serverKey, nullptr, path) &&
+        SetText(serverKey, L"ThreadingModel", L"Apartment") &&
+        SetText(progIdKey, nullptr, kProgId) && SetText(kProgId, nullptr, kDescription) &&
+        SetText(progIdClsidKey, nullptr, kClsidText);
     return done ? S_OK : SELFREG_E_CLASS;
 }
 

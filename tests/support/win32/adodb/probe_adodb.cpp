@@ -88,15 +88,14 @@ int CheckContract(const CLSID& clsid, IDispatch* connection, CanUnload& canUnloa
     V_BSTR(&value) = SysAllocString(L"9.9");
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS putArguments{&value, &put, 1, 1};
-    const HRESULT putResult = connection->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT,
-                                                 DISPATCH_PROPERTYPUT, &putArguments, nullptr,
-                                                 nullptr, nullptr);
+    const HRESULT putResult =
+        connection->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &putArguments,
+                           nullptr, nullptr, nullptr);
     VariantClear(&value);
     if (putResult != DISP_E_MEMBERNOTFOUND)
         return Mismatch("setting Version is not DISP_E_MEMBERNOTFOUND");
-    if (connection->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT,
-                           DISPATCH_METHOD | DISPATCH_PROPERTYGET, &noArguments, &result, nullptr,
-                           nullptr) != S_OK ||
+    if (connection->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                           &noArguments, &result, nullptr, nullptr) != S_OK ||
         V_VT(&result) != VT_BSTR)
         return Mismatch("a scripting-style get does not give a text");
     VariantClear(&result);
@@ -154,8 +153,8 @@ int wmain(int argc, wchar_t** argv) {
         DISPPARAMS noArguments{};
         VARIANT result;
         VariantInit(&result);
-        if (FAILED(hr = connection->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT,
-                                                  &dispid)))
+        if (FAILED(hr =
+                       connection->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid)))
             status = Fail("GetIDsOfNames", hr);
         else if (FAILED(hr = connection->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT,
                                                 DISPATCH_PROPERTYGET, &noArguments, &result,
