@@ -235,58 +235,68 @@ RegKey NewHandle(int64_t keyId, uint32_t access) {
 
 } // namespace
 
-long OpenKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result) {
+namespace {
+
+// The frame OpenKey and CreateKey share: locate the root and the path, let `descend` go down the
+// path's levels from the root's key (only when there are levels), hand out a handle.
+template <typename Descend>
+long KeyCall(RegKey root, const std::string& subKey, uint32_t access, OpenMode mode, RegKey& result,
+             Descend descend) {
     result = 0;
     std::vector<std::string> levels;
     Target target;
-    if (const long s = LocatePath(root, subKey, OpenMode::Existing, levels, target); s != kSuccess)
+    if (const long s = LocatePath(root, subKey, mode, levels, target); s != kSuccess)
         return s;
     int64_t keyId = target.keyId;
     if (!levels.empty()) {
-        if (target.storeAbsent)
-            return kFileNotFound;
-        if (const long s = Walk(Store::Instance(), levels, keyId); s != kSuccess)
+        if (const long s = descend(levels, target, keyId); s != kSuccess)
             return s;
     }
     result = NewHandle(keyId, access);
     return kSuccess;
 }
 
-long CreateKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result) {
-    result = 0;
-    std::vector<std::string> levels;
-    Target target;
-    if (const long s = LocatePath(root, subKey, OpenMode::Create, levels, target); s != kSuccess)
-        return s;
+// Creates the missing levels below keyId in one transaction; keyId ends at the last level.
+long CreateLevels(const std::vector<std::string>& levels, const Target& target, int64_t& keyId) {
     Store& store = Store::Instance();
-    int64_t keyId = target.keyId;
-    if (!levels.empty()) {
-        Transaction transaction(store);
-        if (const long s = transaction.Begin(); s != kSuccess)
-            return s;
-        if (const long s = KeyIsLive(store, keyId); s != kSuccess)
-            return s;
-        for (const auto& level : levels) {
-            const std::string folded = Fold(level);
-            const long found = Child(store, keyId, folded, keyId);
-            if (found == kSuccess)
-                continue;
-            if (found != kFileNotFound)
-                return found;
-            // Creating below a handle needs the right to create subkeys; opening does not.
-            if (keyId == target.keyId && (target.access & KEY_CREATE_SUB_KEY) == 0)
-                return kAccessDenied;
-            Query insert(store, "INSERT INTO keys(parent, name, fold) VALUES(?1, ?2, ?3)");
-            const int rc = insert.Bind(1, keyId).Bind(2, level).Bind(3, folded).Step();
-            if (rc != SQLITE_DONE)
-                return store.Fail(rc);
-            keyId = sqlite3_last_insert_rowid(store.Db());
-        }
-        if (const long s = transaction.Commit(); s != kSuccess)
-            return s;
+    Transaction transaction(store);
+    if (const long s = transaction.Begin(); s != kSuccess)
+        return s;
+    if (const long s = KeyIsLive(store, keyId); s != kSuccess)
+        return s;
+    for (const auto& level : levels) {
+        const std::string folded = Fold(level);
+        const long found = Child(store, keyId, folded, keyId);
+        if (found == kSuccess)
+            continue;
+        if (found != kFileNotFound)
+            return found;
+        // Creating below a handle needs the right to create subkeys; opening does not.
+        if (keyId == target.keyId && (target.access & KEY_CREATE_SUB_KEY) == 0)
+            return kAccessDenied;
+        Query insert(store, "INSERT INTO keys(parent, name, fold) VALUES(?1, ?2, ?3)");
+        const int rc = insert.Bind(1, keyId).Bind(2, level).Bind(3, folded).Step();
+        if (rc != SQLITE_DONE)
+            return store.Fail(rc);
+        keyId = sqlite3_last_insert_rowid(store.Db());
     }
-    result = NewHandle(keyId, access);
-    return kSuccess;
+    return transaction.Commit();
+}
+
+} // namespace
+
+long OpenKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result) {
+    return KeyCall(
+        root, subKey, access, OpenMode::Existing, result,
+        [](const std::vector<std::string>& levels, const Target& target, int64_t& keyId) {
+            if (target.storeAbsent)
+                return kFileNotFound;
+            return Walk(Store::Instance(), levels, keyId);
+        });
+}
+
+long CreateKey(RegKey root, const std::string& subKey, uint32_t access, RegKey& result) {
+    return KeyCall(root, subKey, access, OpenMode::Create, result, CreateLevels);
 }
 
 long CloseKey(RegKey key) {
