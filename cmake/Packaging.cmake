@@ -31,19 +31,19 @@ else()
     set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
     set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wl-clipboard")
     set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+    # The summary is the first line; CPack indents these lines and marks the empty one.
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- VellumoDiagnostic gathers facts about the computer and the Vellumo
- installation into one text report that a user sends to support: the
- system, the product's folders, its settings and recent files, and whether
- its data folder can be written. It shows the report in a window with
- buttons to copy it and to start an e-mail to support; without a display
- it writes the report to standard output.
- .
- The package also carries vellumo-reg, which reads and sets the product's
- settings store with the syntax of the Windows registry tool, and
- vellumo-pack, which packs, unpacks and enciphers files in the product's
- formats.")
+"VellumoDiagnostic gathers facts about the computer and the Vellumo
+installation into one text report that a user sends to support: the
+system, the product's folders, its settings and recent files, and whether
+its data folder can be written. It shows the report in a window with
+buttons to copy it and to start an e-mail to support; without a display
+it writes the report to standard output.
+
+The package also carries vellumo-reg, which reads and sets the product's
+settings store with the syntax of the Windows registry tool, and
+vellumo-pack, which packs, unpacks and enciphers files in the product's
+formats.")
 endif()
 
 include(CPack)

@@ -13,7 +13,8 @@ if [ "$what" = "test" ]; then
                shared-mime-info locales
                imagemagick x11-utils util-linux
                wine g++-mingw-w64-x86-64-posix mingw-w64-tools
-               clang clang-format valgrind strace)
+               clang clang-format valgrind strace
+               dpkg-dev lintian desktop-file-utils appstream man-db nsis)
 fi
 # Wanted where the release has them: the 64-bit Wine loader is its own package on some releases
 # and part of "wine" on others.

@@ -5,7 +5,7 @@
 # build/test (or $VELLUMO_LINUX_PACK; built into build/linux-pack when neither exists).
 #
 #   scripts/test-windows.sh [ctest arguments...]
-#   scripts/test-windows.sh --screenshot    docs/window-win32.png from the window test
+#   scripts/test-windows.sh --screenshot    docs/window-win32.png: the installed program under Wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -34,16 +34,15 @@ cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cma
     >/dev/null
 cmake --build "$build" -j"$jobs"
 
+# The installer the end-to-end test installs.
+cmake --build "$build" --target package
+
 if [ "$screenshot" = "1" ]; then
     template="$build/wine-template"
     [ -f "$template/prefix/system.reg" ] || cmake/wine-run.sh --make-template "$template"
-    bmp="$build/window-win32.bmp"
-    rm -f "$bmp"
-    VELLUMO_WINE_TEMPLATE="$template" VELLUMO_WINE_XVFB=1 \
-        VELLUMO_WINDOW_SCREENSHOT="Z:${bmp//\//\\}" \
-        cmake/wine-run.sh "$build/tests/ui_DiagnosticWindow_win32_test.exe" \
-        --gtest_filter='*LayoutTextsTabOrderAndFocusFollowTheForm'
-    convert "$bmp" docs/window-win32.png
+    VELLUMO_INSTALLER_SCREENSHOT="$root/docs/window-win32.png" tests/windows/installer_test.sh \
+        "$build"/package/VellumoDiagnostic-*-setup.exe "$build/tests/adodb/fake-adodb-28.dll" \
+        "$build/tests/adodb/fake-adodb-21.dll" "$template"
     echo "docs/window-win32.png written"
     exit 0
 fi

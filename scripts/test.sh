@@ -53,6 +53,10 @@ valgrind_runs() {
     VALGRIND_BUILD_DIR=build/test scripts/test-sanitizers.sh valgrind
 }
 
+linux_package() {
+    scripts/test-package.sh build/test
+}
+
 fuzz_smoke() {
     scripts/fuzz-smoke.sh
 }
@@ -64,6 +68,7 @@ windows_tests() {
 stage "dependencies" dependencies
 stage "format" format_check
 stage "linux tests" linux_tests "$@"
+stage "linux package" linux_package
 stage "sanitizers (ASan, UBSan)" sanitizers
 stage "valgrind" valgrind_runs
 stage "fuzz smoke run" fuzz_smoke
