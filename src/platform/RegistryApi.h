@@ -104,8 +104,8 @@ inline constexpr uint32_t kMaxKeyNameLength = 255;
 [[nodiscard]] uint32_t ExpandEnvironmentStrings(const std::string& source, char* destination,
                                                 uint32_t size);
 
-// The program's executable name without folder and extension (the classic App.EXEName), as
-// error sources use it. Linux: the name of /proc/self/exe.
+// The program's executable name without folder and extension, the source that the registry
+// class's raised errors name. Linux: the name of /proc/self/exe.
 [[nodiscard]] std::string ExecutableName();
 
 // Why the store could not be used by the last call that failed because of the store itself
