@@ -3,6 +3,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
+#include "platform/SameFile.h"
 #include "platform/StdioFile.h"
 
 #include <filesystem>
@@ -38,6 +39,11 @@ size_t BinaryInputFile::Read(uint8_t* destination, size_t count) {
 void BinaryInputFile::ReadExact(uint8_t* destination, size_t count) {
     if (Read(destination, count) != count)
         throw RuntimeError(err::kInputPastEndOfFile);
+}
+
+void RefuseOutputOverInput(const std::string& input, const std::string& output) {
+    if (IsSameFile(input, output))
+        throw RuntimeError(err::kFileAlreadyOpen);
 }
 
 BinaryOutputFile::BinaryOutputFile(const std::string& path) {

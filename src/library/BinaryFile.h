@@ -37,6 +37,11 @@ private:
     uint64_t length_ = 0;
 };
 
+// Throws RuntimeError 55 (File already open) when the output path leads to the input file itself
+// (through any link or spelling): replacing it would delete the input before it is read. Called
+// after the input has been opened and before the output is touched.
+void RefuseOutputOverInput(const std::string& input, const std::string& output);
+
 // A file created for writing raw bytes. Bytes are handed to the system as they are written; the
 // destructor closes the file without reporting (use Close to learn about a failed flush).
 class BinaryOutputFile {

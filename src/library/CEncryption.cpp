@@ -146,6 +146,7 @@ bool CEncryption::EncryptFile() {
         auto stream = std::make_unique<KeyStream>(password_);
         detail::BinaryInputFile input(inputFileName_);
         const uint64_t total = input.Length();
+        detail::RefuseOutputOverInput(inputFileName_, outputFileName_);
         detail::BinaryOutputFile output(outputFileName_);
         if (progress)
             progress(0.0f);

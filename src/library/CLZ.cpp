@@ -70,6 +70,7 @@ bool CLZ::Compress() {
         const uint64_t length = input.Length();
         if (length > kLargestLength)
             throw RuntimeError(err::kOverflow);
+        detail::RefuseOutputOverInput(inputFileName_, outputFileName_);
         detail::BinaryOutputFile output(outputFileName_);
         uint8_t header[kHeaderBytes];
         std::memcpy(header, kSignature, kSignatureBytes);
@@ -132,6 +133,7 @@ bool CLZ::Decompress() {
     try {
         const FileProgressHandler progress = fileProgress_;
         detail::BinaryInputFile input(inputFileName_);
+        detail::RefuseOutputOverInput(inputFileName_, outputFileName_);
         detail::BinaryOutputFile output(outputFileName_);
         uint8_t header[kHeaderBytes];
         const size_t headerRead = input.Read(header, kHeaderBytes);

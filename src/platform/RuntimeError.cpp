@@ -17,6 +17,7 @@ std::string ClassicDescription(int32_t number) {
     case err::kTypeMismatch: return "Type mismatch";
     case err::kBadFileNameOrNumber: return "Bad file name or number";
     case err::kFileNotFound: return "File not found";
+    case err::kFileAlreadyOpen: return "File already open";
     case err::kDeviceIOError: return "Device I/O error";
     case err::kDiskFull: return "Disk full";
     case err::kInputPastEndOfFile: return "Input past end of file";

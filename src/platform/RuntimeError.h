@@ -19,6 +19,7 @@ inline constexpr int32_t kSubscriptOutOfRange = 9;
 inline constexpr int32_t kTypeMismatch = 13;
 inline constexpr int32_t kBadFileNameOrNumber = 52;
 inline constexpr int32_t kFileNotFound = 53;
+inline constexpr int32_t kFileAlreadyOpen = 55;
 inline constexpr int32_t kDeviceIOError = 57;
 inline constexpr int32_t kDiskFull = 61;
 inline constexpr int32_t kInputPastEndOfFile = 62;

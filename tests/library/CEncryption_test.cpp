@@ -163,6 +163,17 @@ TEST_F(CEncryptionTest, FailuresTouchNothing) {
     EXPECT_EQ(ui_.boxes[2].title, "EncryptFile");
     EXPECT_EQ(ui_.boxes[2].text, "Error: 53. File not found");
     EXPECT_EQ(ReadFile(Home() / "out.bin"), "keep");
+
+    // An output that leads to the input itself (here through a hard link) is refused before
+    // anything is deleted: enciphering in place would lose the file on any failure.
+    test::fs::create_hard_link(Home() / "in.bin", Home() / "same.bin");
+    cipher.SetInputFileName(PathOf("in.bin"));
+    cipher.SetOutputFileName(PathOf("same.bin"));
+    EXPECT_FALSE(cipher.EncryptFile());
+    ASSERT_EQ(ui_.boxes.size(), 4u);
+    EXPECT_EQ(ui_.boxes[3].title, "EncryptFile");
+    EXPECT_EQ(ui_.boxes[3].text, "Error: 55. File already open");
+    EXPECT_EQ(ReadFile(Home() / "in.bin"), std::string(1000, 'p'));
 }
 
 } // namespace

@@ -310,6 +310,39 @@ TEST_F(CLZTest, MissingInputFailsBeforeTheOutputIsTouched) {
     EXPECT_EQ(ui_.boxes[0].text, "Error: 76. Path not found");
 }
 
+TEST_F(CLZTest, OutputThatIsTheInputIsRefusedAndTheInputKept) {
+    const std::string original = "the only copy of a customer's notes";
+    WriteFile(Home() / "notes.txt", original);
+    test::fs::create_directories(Home() / "sub");
+    test::fs::create_hard_link(Home() / "notes.txt", Home() / "hard-link.txt");
+    std::vector<std::string> sameFile = {PathOf("notes.txt"),
+                                         (Home() / "sub" / ".." / "notes.txt").string(),
+                                         PathOf("hard-link.txt")};
+    std::error_code ec;
+    test::fs::create_symlink(Home() / "notes.txt", Home() / "symlink.txt", ec);
+    if (!ec)
+        sameFile.push_back(PathOf("symlink.txt"));
+    for (const std::string& output : sameFile) {
+        for (bool packing : {true, false}) {
+            ui_.boxes.clear();
+            CLZ lz;
+            lz.SetInputFileName(PathOf("notes.txt"));
+            lz.SetOutputFileName(output);
+            EXPECT_FALSE(packing ? lz.Compress() : lz.Decompress()) << output;
+            ASSERT_EQ(ui_.boxes.size(), 1u) << output;
+            EXPECT_EQ(ui_.boxes[0].title, packing ? "Compress" : "Decompress");
+            EXPECT_EQ(ui_.boxes[0].text, "Error: 55. File already open");
+            EXPECT_EQ(ReadFile(Home() / "notes.txt"), original) << output;
+        }
+    }
+    // Another file of the same content is another file.
+    WriteFile(Home() / "copy.txt", original);
+    CLZ lz;
+    lz.SetInputFileName(PathOf("notes.txt"));
+    lz.SetOutputFileName(PathOf("copy.txt"));
+    EXPECT_TRUE(lz.Compress());
+}
+
 TEST_F(CLZTest, FileThatIsNotPackedLeavesAnEmptyOutputSilently) {
     std::vector<float> progress;
     EXPECT_TRUE(UnpackFile(ToBytes("QRNLZ2 this is not packed"), false, &progress).empty());

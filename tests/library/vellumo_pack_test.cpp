@@ -156,5 +156,70 @@ TEST_F(VellumoPackTest, FolderThatMayNotBeWrittenIsReported) {
     EXPECT_FALSE(fs::exists(locked / "out.lz"));
 }
 
+TEST_F(VellumoPackTest, OutputThatIsTheInputIsRefusedAndTheFileKept) {
+    const std::string notes(150000, 'n');
+    WriteFile(Home() / "notes.txt", notes);
+    WriteFile(Home() / "password.txt", "pw\n");
+    fs::create_symlink(Home() / "notes.txt", Home() / "link.txt");
+    fs::create_hard_link(Home() / "notes.txt", Home() / "hard.txt");
+    for (const char* output : {"notes.txt", "link.txt", "hard.txt"}) {
+        for (const std::vector<std::string>& operation :
+             {std::vector<std::string>{"--compress"}, std::vector<std::string>{"--decompress"},
+              std::vector<std::string>{"--encipher"}}) {
+            std::vector<std::string> arguments = {operation[0], PathOf("notes.txt"), "--out",
+                                                  PathOf(output)};
+            if (operation[0] == "--encipher")
+                arguments.insert(arguments.end(), {"--password-file", PathOf("password.txt")});
+            const ProcessResult r = Pack(arguments);
+            EXPECT_EQ(r.exitCode, 1) << output << " " << operation[0];
+            EXPECT_NE(r.err.find("Error: 55. File already open"), std::string::npos) << r.err;
+            EXPECT_EQ(ReadFile(Home() / "notes.txt"), notes) << output << " " << operation[0];
+        }
+    }
+}
+
+TEST_F(VellumoPackTest, PasswordFilesAreReadToTheirFirstLineOnly) {
+    WriteFile(Home() / "in.bin", "data");
+    const auto encipher = [&](const std::string& passwordFile) {
+        return Pack({"--encipher", PathOf("in.bin"), "--out", PathOf("out.bin"), "--password-file",
+                     passwordFile});
+    };
+    // A folder: a clear message, no abort.
+    fs::create_directories(Home() / "folder");
+    ProcessResult r = encipher(PathOf("folder"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "vellumo-pack: the password file " + PathOf("folder") + " is a folder\n");
+    // An endless device: refused after a bounded read.
+    r = encipher("/dev/zero");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "vellumo-pack: the first line of the password file /dev/zero is longer than "
+                     "65536 bytes\n");
+    // A huge file with a short first line: only the line counts.
+    WriteFile(Home() / "long.txt", "secret\n" + std::string(1 << 20, 'x'));
+    r = encipher(PathOf("long.txt"));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    WriteFile(Home() / "short.txt", "secret");
+    r = Pack({"--encipher", PathOf("out.bin"), "--out", PathOf("back.bin"), "--password-file",
+              PathOf("short.txt")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(Home() / "back.bin"), "data");
+}
+
+TEST_F(VellumoPackTest, NamesInTheLocalesCharacterSetAndUnwritableOutput) {
+    // The tool takes its locale from the environment, as the program does: a name outside ASCII
+    // reaches the file system as it was given.
+    fs::create_directories(Home() / "d\xC3\xA9");
+    WriteFile(Home() / "d\xC3\xA9" / "in.bin", "data");
+    ProcessResult r = RunProcess({BuiltProgram("vellumo-pack"), "--compress",
+                                  PathOf("d\xC3\xA9/in.bin"), "--out", PathOf("d\xC3\xA9/out.lz")},
+                                 {{"LC_ALL", "C.UTF-8"}});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(Home() / "d\xC3\xA9" / "out.lz"));
+    // Help that cannot be written is a failure.
+    r = RunProcess({"sh", "-c", "\"$0\" --help >/dev/full", BuiltProgram("vellumo-pack")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("standard output cannot be written"), std::string::npos) << r.err;
+}
+
 } // namespace
 } // namespace vellumo::test

@@ -6,12 +6,15 @@
 #include "platform/CodePage.h"
 #include "ui/HeadlessUi.h"
 
+#include <clocale>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <exception>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <variant>
 #include <vector>
 
@@ -187,18 +190,44 @@ std::variant<Request, int> ReadCommandLine(int argc, char** argv, ToolUi& ui) {
     return request;
 }
 
-// The first line of the password file, from the code page; nullopt when it cannot be read.
-std::optional<std::string> ReadPassword(const std::string& path) {
-    std::ifstream in(ToAnsi(path), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    const size_t end = content.find_first_of("\r\n");
-    if (end != std::string::npos)
-        content.resize(end);
-    return FromAnsi(content);
+// A password is one line; a first line longer than this is not a password file (a device such as
+// /dev/zero, a binary file) and is refused without reading further.
+constexpr size_t kLongestPasswordLine = 64 * 1024;
+
+struct PasswordRead {
+    std::optional<std::string> password; // from the code page
+    std::string problem;                 // why there is none
+};
+
+// The first line of the password file, read no further than its end.
+PasswordRead ReadPassword(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(ToAnsi(path), ec))
+        return {std::nullopt, "the password file " + path + " is a folder"};
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(ToAnsi(path).c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file)
+        return {std::nullopt, "cannot read the password file " + path};
+    std::string line;
+    char buffer[4096];
+    while (true) {
+        const size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
+        const std::string_view chunk(buffer, n);
+        const size_t end = chunk.find_first_of("\r\n");
+        line.append(chunk.substr(0, end));
+        if (line.size() > kLongestPasswordLine)
+            return {std::nullopt, "the first line of the password file " + path +
+                                      " is longer than " + std::to_string(kLongestPasswordLine) +
+                                      " bytes"};
+        if (end != std::string_view::npos)
+            break;
+        if (n < sizeof buffer) {
+            if (std::ferror(file.get()))
+                return {std::nullopt, "cannot read the password file " + path};
+            break;
+        }
+    }
+    return {FromAnsi(line), {}};
 }
 
 int Run(const Request& request, ToolUi& ui) {
@@ -206,9 +235,10 @@ int Run(const Request& request, ToolUi& ui) {
     auto onProgress = [&bar](float fraction) { bar.Show(fraction); };
     bool done = false;
     if (request.operation == "encipher") {
-        const std::optional<std::string> password = ReadPassword(request.passwordFile);
-        if (!password)
-            return Fail(kExitFailed, "cannot read the password file " + request.passwordFile);
+        const PasswordRead read = ReadPassword(request.passwordFile);
+        if (!read.password)
+            return Fail(kExitFailed, read.problem);
+        const std::optional<std::string>& password = read.password;
         if (password->empty())
             return Fail(kExitFailed,
                         "the password file " + request.passwordFile + " holds no password");
@@ -235,13 +265,34 @@ int Run(const Request& request, ToolUi& ui) {
     return kExitFailed; // the class's error box has said why
 }
 
-} // namespace
+// Output that cannot be written (a full disk, a closed pipe) is a failure of the run.
+int Finish(int code) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("vellumo-pack: standard output cannot be written\n", stderr);
+        return code == kExitSuccess ? kExitFailed : code;
+    }
+    return code;
+}
 
-int main(int argc, char** argv) {
+int RunTool(int argc, char** argv) {
     ToolUi toolUi;
     ui::ScopedUi scoped(toolUi);
     const std::variant<Request, int> request = ReadCommandLine(argc, argv, toolUi);
     if (const int* code = std::get_if<int>(&request))
         return *code;
     return Run(std::get<Request>(request), toolUi);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // File names and passwords in the locale's character set, as the program takes them.
+    std::setlocale(LC_ALL, "");
+    try {
+        return Finish(RunTool(argc, argv));
+    } catch (const std::exception& e) {
+        return Fail(kExitFailed, std::string("unexpected failure: ") + e.what());
+    } catch (...) {
+        return Fail(kExitFailed, "unexpected failure");
+    }
 }
