@@ -4,6 +4,11 @@
 # package's documents.
 set(VELLUMO_PACKAGE_NAME vellumo-diagnostic)
 
+# A build without the window (the fuzz targets' build) has no program to install.
+if(NOT TARGET VellumoDiagnostic)
+    return()
+endif()
+
 install(TARGETS VellumoDiagnostic vellumo-reg vellumo-pack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(WIN32)
