@@ -15,8 +15,9 @@ namespace vellumo::modAPIFilesAndPaths {
 // streams 0 to 2. The caller closes it with CloseFileHandle.
 [[nodiscard]] int32_t GetFileHandle(const std::string& path);
 void CloseFileHandle(int32_t handle);
-// The low 32 bits of the file's size (so 2 GiB and more come out wrong or negative); -1 when
-// it cannot be opened for reading and writing (a read-only file included).
-[[nodiscard]] int32_t GetFileSize(const std::string& path);
+// The file's size in bytes, 2 GiB and more included (the classic routine kept only the low 32
+// bits, so a 3 GiB file came out negative); -1 when it cannot be opened for reading and writing
+// (a read-only file included).
+[[nodiscard]] int64_t GetFileSize(const std::string& path);
 
 } // namespace vellumo::modAPIFilesAndPaths

@@ -192,6 +192,11 @@ TEST_F(HeadlessStartTest, MasterFileMissingEmptyOrReadOnlyAndIconsMissing) {
     EXPECT_NE(Find(lines, "Master file exists: " + master), lines.size());
     EXPECT_NE(Find(lines, "Master file size: 0"), lines.size());
 
+    // A master file of 3 GiB (sparse: it takes no room) is reported with its true size.
+    test::fs::resize_file(app_ / "master", int64_t{3} << 30);
+    lines = Lines(Run().out);
+    EXPECT_NE(Find(lines, "Master file size: 3221225472"), lines.size());
+
     // A file the user may read but not write cannot be opened for reading and writing: -1.
     test::WriteFile(app_ / "master", "12345");
     test::fs::permissions(app_ / "master", test::fs::perms::owner_read |

@@ -148,6 +148,10 @@ TEST_F(FileHelpersTest, GetFileSizeNeedsAFileOpenForWriting) {
     EXPECT_GE(handle, 3);
     modAPIFilesAndPaths::CloseFileHandle(handle);
     EXPECT_EQ(modAPIFilesAndPaths::GetFileHandle(At("missing")), -1);
+    // Sizes of 2 GiB and more come out whole (a sparse file takes no room).
+    WriteFile(At("large"), "");
+    test::fs::resize_file(At("large"), int64_t{3} << 30);
+    EXPECT_EQ(GetFileSize(At("large")), int64_t{3} << 30);
     EXPECT_TRUE(ui_.boxes.empty());
 }
 
@@ -165,7 +169,7 @@ TEST_F(FileHelpersTest, GetFileSizeOfAReadOnlyFileIsMinusOneForAnOrdinaryUser) {
             if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
                 _exit(3);
         }
-        const int32_t size = modAPIFilesAndPaths::GetFileSize(At("readonly"));
+        const int64_t size = modAPIFilesAndPaths::GetFileSize(At("readonly"));
         const bool exists = modFileA::FileExists(At("readonly"));
         _exit(size == -1 && exists ? 0 : 1);
     }

@@ -173,6 +173,10 @@ TEST_F(PlatformWin32Test, FileSizeNeedsReadAndWriteAccess) {
     using modAPIFilesAndPaths::GetFileSize;
     EXPECT_EQ(GetFileSize(File("five.txt")), 5);
     EXPECT_EQ(GetFileSize(File("empty.txt", "")), 0);
+    // Both halves of the size: 3 GiB is not negative (a sparse file takes no room).
+    const std::string large = File("large.bin", "");
+    test::fs::resize_file(large, int64_t{3} << 30);
+    EXPECT_EQ(GetFileSize(large), int64_t{3} << 30);
     const std::string readOnly = File("readonly.txt");
     SetAttributes(readOnly, FILE_ATTRIBUTE_READONLY);
     // Wine keeps the read-only attribute as missing write permission, which root ignores: there

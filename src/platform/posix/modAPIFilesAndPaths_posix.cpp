@@ -13,7 +13,7 @@ namespace vellumo::modAPIFilesAndPaths {
 namespace {
 
 constexpr int32_t kInvalidHandle = -1;
-constexpr int32_t kNoSize = -1;
+constexpr int64_t kNoSize = -1;
 // Handles stay clear of the standard streams: 0 is never a valid handle to callers.
 constexpr int kFirstHandle = 3;
 
@@ -46,7 +46,7 @@ void CloseFileHandle(int32_t handle) {
         close(handle);
 }
 
-int32_t GetFileSize(const std::string& path) {
+int64_t GetFileSize(const std::string& path) {
     try {
         const int32_t handle = GetFileHandle(path);
         if (handle <= 0)
@@ -56,9 +56,7 @@ int32_t GetFileSize(const std::string& path) {
         CloseFileHandle(handle);
         if (rc != 0)
             return kNoSize;
-        // Only the low 32 bits: sizes of 2 GiB and more come out wrong or negative.
-        return static_cast<int32_t>(
-            static_cast<uint32_t>(static_cast<uint64_t>(st.st_size) & 0xFFFFFFFFu));
+        return static_cast<int64_t>(st.st_size);
     } catch (...) {
         ui::ShowErrorBox("GetFileSize", CurrentRuntimeError());
         return kNoSize;

@@ -12,7 +12,7 @@ namespace vellumo::modAPIFilesAndPaths {
 namespace {
 
 constexpr int32_t kInvalidHandle = -1;
-constexpr int32_t kNoSize = -1;
+constexpr int64_t kNoSize = -1;
 // GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, and
 // FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL.
 constexpr DWORD kReadWrite = 0xC0000000u;
@@ -46,15 +46,16 @@ void CloseFileHandle(int32_t handle) {
         CloseHandle(ToHandle(handle));
 }
 
-int32_t GetFileSize(const std::string& path) {
+int64_t GetFileSize(const std::string& path) {
     try {
         const int32_t handle = GetFileHandle(path);
         if (handle <= 0)
             return kNoSize;
-        // Only the low 32 bits: sizes of 2 GiB and more come out wrong or negative.
-        const DWORD low = ::GetFileSize(ToHandle(handle), nullptr);
+        // Both halves of the size: the low half alone makes a 3 GiB file negative.
+        LARGE_INTEGER size{};
+        const BOOL known = GetFileSizeEx(ToHandle(handle), &size);
         CloseFileHandle(handle);
-        return static_cast<int32_t>(low);
+        return known ? static_cast<int64_t>(size.QuadPart) : kNoSize;
     } catch (...) {
         ui::ShowErrorBox("GetFileSize", CurrentRuntimeError());
         return kNoSize;
