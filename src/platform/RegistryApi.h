@@ -59,6 +59,10 @@ inline constexpr uint32_t MAXIMUM_ALLOWED = 0x02000000;
 
 // The longest key name (one level of a path), in characters.
 inline constexpr uint32_t kMaxKeyNameLength = 255;
+// The deepest key: levels below its root. Deeper paths are kInvalidParameter.
+inline constexpr uint32_t kMaxKeyDepth = 512;
+// The longest value name, in characters. SetValue refuses longer ones (kInvalidParameter).
+inline constexpr uint32_t kMaxValueNameLength = 16383;
 
 // RegOpenKeyExA / RegOpenKeyA: an existing key; an empty subKey opens the root itself. Trailing
 // "\" are ignored; a path beginning with "\" or holding an empty level is kBadPathname. The

@@ -125,8 +125,10 @@ TEST_F(FaultRun, StoreLockedLongerThanTheBusyTimeoutLosesNoCommittedSetting) {
                                              "OptViewBars", "/t", "REG_DWORD", "/d", "9", "/f"},
                                             shortWait);
         EXPECT_EQ(add.exitCode, 1);
-        const std::string locked = "vellumo: The registry store \"" + StoreFile().string() +
-                                   "\" stayed locked by another program longer than 50 ms.\n";
+        const std::string locked =
+            "vellumo: The registry store \"" + StoreFile().string() +
+            "\" stayed locked by another program longer than 50 ms; it is not "
+            "used for the rest of this run.\n";
         EXPECT_EQ(add.err, locked + "ERROR: The requested resource is in use.\n");
 
         // The migration cannot write: the run goes on with the file's settings in memory, and the
@@ -163,7 +165,8 @@ TEST_F(FaultRun, BusyTimeoutOfZeroGivesUpAtOnce) {
             {{kBusyTimeoutVariable, "0"}});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "vellumo: The registry store \"" + StoreFile().string() +
-                         "\" stayed locked by another program longer than 0 ms.\n"
+                         "\" stayed locked by another program longer than 0 ms; it is not used "
+                         "for the rest of this run.\n"
                          "ERROR: The requested resource is in use.\n");
 }
 

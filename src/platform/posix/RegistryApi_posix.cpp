@@ -106,7 +106,7 @@ long SplitPath(const std::string& subKey, std::vector<std::string>& levels) {
         const std::string_view level = path.substr(0, sep);
         if (level.empty())
             return kBadPathname;
-        if (CharLength(level) > kMaxKeyNameLength)
+        if (CharLength(level) > kMaxKeyNameLength || levels.size() == kMaxKeyDepth)
             return kInvalidParameter;
         levels.emplace_back(level);
         path = sep == std::string_view::npos ? std::string_view() : path.substr(sep + 1);
@@ -205,24 +205,33 @@ long Walk(Store& store, const std::vector<std::string>& levels, int64_t& keyId) 
     return kSuccess;
 }
 
-// The enumerations: the names below key ?1, one row at offset ?2.
-constexpr const char* kValueNamesInCreationOrder =
-    "SELECT name FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2";
-constexpr const char* kSubkeyNamesInOrder =
-    "SELECT name FROM keys WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2";
-
-// Name number `index` that `sql` lists below the key behind `key`, which must carry the rights
-// `need`; kNoMoreItems past the end and for a store that does not exist yet.
-long NameAt(RegKey key, uint32_t need, const char* sql, uint32_t index, std::string& found) {
+// Name number `index` of `list` below the key behind `key`, which must carry the rights `need`;
+// kNoMoreItems past the end and for a store that does not exist yet. The store keeps the list
+// between calls, so enumerating a key by index reads its names once.
+long NameAt(RegKey key, uint32_t need, Store::NameList list, uint32_t index, std::string& found) {
     Target target;
     if (const long s = LocateStored(key, need, kNoMoreItems, target); s != kSuccess)
         return s;
-    Store& store = Store::Instance();
-    Query q(store, sql);
-    q.Bind(1, target.keyId).Bind(2, static_cast<int64_t>(index));
-    if (const long s = OneRow(store, q, kNoMoreItems); s != kSuccess)
+    const std::vector<std::string>* names = nullptr;
+    if (const long s = Store::Instance().Names(list, target.keyId, &names); s != kSuccess)
         return s;
-    found = q.Text(0);
+    if (index >= names->size())
+        return kNoMoreItems;
+    found = (*names)[index];
+    return kSuccess;
+}
+
+// Levels from its root down to the key `keyId` (0 for a root).
+long Depth(Store& store, int64_t keyId, uint32_t& depth) {
+    depth = 0;
+    if (keyId < 0)
+        return kSuccess;
+    Query q(store, "WITH RECURSIVE up(id, n) AS (SELECT ?1, 0 UNION ALL "
+                   "SELECT k.parent, up.n + 1 FROM keys k JOIN up ON k.id = up.id) "
+                   "SELECT max(n) FROM up");
+    if (const long s = OneRow(store, q.Bind(1, keyId), kKeyDeleted); s != kSuccess)
+        return s;
+    depth = static_cast<uint32_t>(q.Int(0));
     return kSuccess;
 }
 
@@ -264,6 +273,7 @@ long CreateLevels(const std::vector<std::string>& levels, const Target& target, 
         return s;
     if (const long s = KeyIsLive(store, keyId); s != kSuccess)
         return s;
+    bool depthChecked = false;
     for (const auto& level : levels) {
         const std::string folded = Fold(level);
         const long found = Child(store, keyId, folded, keyId);
@@ -274,6 +284,15 @@ long CreateLevels(const std::vector<std::string>& levels, const Target& target, 
         // Creating below a handle needs the right to create subkeys; opening does not.
         if (keyId == target.keyId && (target.access & KEY_CREATE_SUB_KEY) == 0)
             return kAccessDenied;
+        // The path's own length was checked; below a handle its key's depth counts too.
+        if (!depthChecked) {
+            uint32_t depth = 0;
+            if (const long s = Depth(store, target.keyId, depth); s != kSuccess)
+                return s;
+            if (depth + levels.size() > kMaxKeyDepth)
+                return kInvalidParameter;
+            depthChecked = true;
+        }
         Query insert(store, "INSERT INTO keys(parent, name, fold) VALUES(?1, ?2, ?3)");
         const int rc = insert.Bind(1, keyId).Bind(2, level).Bind(3, folded).Step();
         if (rc != SQLITE_DONE)
@@ -344,6 +363,9 @@ long SetValue(RegKey key, const std::string& name, uint32_t type, const uint8_t*
               uint32_t size) {
     if (data == nullptr && size > 0)
         return kInvalidParameter;
+    const std::string_view valueName = CName(name);
+    if (CharLength(valueName) > kMaxValueNameLength)
+        return kInvalidParameter;
     Target target;
     if (const long s = Locate(key, KEY_SET_VALUE, OpenMode::Create, target); s != kSuccess)
         return s;
@@ -353,7 +375,6 @@ long SetValue(RegKey key, const std::string& name, uint32_t type, const uint8_t*
         return s;
     if (const long s = KeyIsLive(store, target.keyId); s != kSuccess)
         return s;
-    const std::string_view valueName = CName(name);
     Query q(store,
             "INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
             "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
@@ -418,7 +439,7 @@ long DeleteValue(RegKey key, const std::string& name) {
 
 long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& nameLength) {
     std::string found;
-    if (const long s = NameAt(key, KEY_QUERY_VALUE, kValueNamesInCreationOrder, index, found);
+    if (const long s = NameAt(key, KEY_QUERY_VALUE, Store::NameList::Values, index, found);
         s != kSuccess)
         return s;
     if (found.size() + 1 > nameLength)
@@ -430,7 +451,7 @@ long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t& nameLeng
 
 long EnumKey(RegKey key, uint32_t index, std::string& name, uint32_t bufferLength) {
     std::string found;
-    if (const long s = NameAt(key, KEY_ENUMERATE_SUB_KEYS, kSubkeyNamesInOrder, index, found);
+    if (const long s = NameAt(key, KEY_ENUMERATE_SUB_KEYS, Store::NameList::Subkeys, index, found);
         s != kSuccess)
         return s;
     if (found.size() + 1 > bufferLength)

@@ -8,8 +8,11 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace vellumo::regapi::detail {
@@ -39,7 +42,15 @@ public:
     // A prepared statement owned by the cache (reset before it is handed out); null on failure.
     [[nodiscard]] sqlite3_stmt* Prepare(const char* sql);
     // Records an SQLite failure of an operation as the store's problem and returns its status.
+    // A damaged file is given up for the rest of the process; so is a store that stayed locked
+    // longer than the busy timeout.
     long Fail(int rc);
+
+    // The names below one key, in enumeration order, read once and kept while nothing in the
+    // store changes, so that enumerating by index is linear overall. kSuccess with *names set,
+    // or the store's status.
+    enum class NameList { Values, Subkeys };
+    [[nodiscard]] long Names(NameList list, int64_t keyId, const std::vector<std::string>** names);
 
     [[nodiscard]] std::string Problem();
     [[nodiscard]] static std::string ResolvePath();
@@ -56,6 +67,14 @@ private:
     long Validate(sqlite3* db, OpenMode mode);
     long Report(const std::string& path, std::string_view reason);
     long FailOn(const std::string& path, sqlite3* db, int rc);
+    long LayOut(sqlite3* db, const std::string& path);
+    long CheckIntegrity(sqlite3* db, const std::string& path);
+    // Says the user may not use the store and returns kAccessDenied.
+    long Deny(const std::string& path, std::string_view what);
+    // Gives up the file behind `path` for the rest of the process: it is damaged.
+    long GiveUpDamaged(const std::string& path, sqlite3* db, std::string_view reason);
+    // A number that changes whenever any connection, this one included, has changed the store.
+    [[nodiscard]] long ChangeCount(std::pair<int64_t, int64_t>& count);
     // Records why the store cannot be used and says it once per process (standard error and
     // the observer).
     void SetProblem(std::string problem);
@@ -64,13 +83,37 @@ private:
     std::string path_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
-    bool stale_ = false; // a corruption was met: reopen and revalidate at the next call
+    bool stale_ = false; // the connection was given up: close it at the next call
     pid_t pid_ = 0;
     uint64_t generation_ = 0;
     std::map<std::string, sqlite3_stmt*, std::less<>> statements_;
     std::string problem_;
     std::set<std::string, std::less<>> announced_;
     std::function<void(const std::string&)> observer_;
+    // Files found damaged, with the problem said about them: never opened again by this process,
+    // so nothing is ever written to them. A file is known by its device, inode, size and
+    // modification time, so that a file restored or replaced in its place (which may reuse the
+    // inode number) is looked at anew.
+    struct FileIdentity {
+        dev_t device;
+        ino_t inode;
+        off_t size;
+        int64_t modifiedNs;
+        auto operator<=>(const FileIdentity&) const = default;
+    };
+    static FileIdentity IdentityOf(const struct stat& st);
+    std::map<FileIdentity, std::string> damaged_;
+    // Stores that stayed locked longer than the busy timeout: not waited for again in this run.
+    std::set<std::string, std::less<>> locked_;
+
+    struct CachedNames {
+        uint64_t generation = 0;
+        NameList list = NameList::Values;
+        int64_t keyId = 0;
+        std::pair<int64_t, int64_t> changeCount;
+        std::vector<std::string> names;
+    };
+    CachedNames cachedNames_;
 };
 
 // A cached statement in use: binds, steps, reads columns, and resets itself when it goes.

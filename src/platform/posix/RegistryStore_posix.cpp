@@ -105,6 +105,36 @@ int ReadMarks(sqlite3* db, StoreMarks& marks) {
     return rc;
 }
 
+// Pages in the main database file: 0 for a file that SQLite has never written (after any hot
+// journal was rolled back by the read before); -1 when it cannot be read.
+int64_t PageCount(sqlite3* db) {
+    sqlite3_stmt* stmt = nullptr;
+    int64_t pages = -1;
+    if (sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        pages = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return pages;
+}
+
+// Whether an error's cause is a permission: the OS error behind an open or read.
+bool IsPermission(sqlite3* db, int rc) {
+    const int primary = rc & 0xFF;
+    if (primary == SQLITE_PERM || primary == SQLITE_AUTH)
+        return true;
+    const int error = db != nullptr ? sqlite3_system_errno(db) : 0;
+    return (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR || primary == SQLITE_READONLY) &&
+           (error == EACCES || error == EPERM || error == EROFS);
+}
+
+// Runs a statement that must compile against our tables; its SQLite result code.
+int ProbeStatement(sqlite3* db, const char* sql) {
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    sqlite3_finalize(stmt);
+    return rc;
+}
+
 } // namespace
 
 long StatusFromSqlite(int rc) {
@@ -194,7 +224,7 @@ long Store::Acquire(OpenMode mode) {
     const std::string path = ResolvePath();
     if (pid_ != getpid())
         Abandon();
-    if (db_ != nullptr && !stale_ && path == path_) {
+    if (db_ != nullptr && !stale_ && path == path_ && !locked_.contains(path)) {
         struct stat st {};
         if (stat(path.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
             return kSuccess;
@@ -204,6 +234,9 @@ long Store::Acquire(OpenMode mode) {
         SetProblem("The registry store has no place: neither HOME nor XDG_CONFIG_HOME is set.");
         return mode == OpenMode::Existing ? kFileNotFound : kAccessDenied;
     }
+    // One busy timeout per run at most: a store that stayed locked once is not waited for again.
+    if (locked_.contains(path))
+        return kBusy;
     const long status = Open(path, mode);
     // In Create mode a missing store comes back only when the file vanished while it was being
     // opened (another process deleted it): the second try creates it anew.
@@ -215,6 +248,8 @@ long Store::Acquire(OpenMode mode) {
 long Store::Open(const std::string& path, OpenMode mode) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) {
+        if (errno == EACCES)
+            return Deny(path, "cannot be reached");
         if (errno != ENOENT)
             return Report(path, std::string("cannot be reached (") + std::strerror(errno) + ")");
         if (mode == OpenMode::Existing)
@@ -238,24 +273,40 @@ long Store::Open(const std::string& path, OpenMode mode) {
     }
     if (!S_ISREG(st.st_mode))
         return Report(path, "is not a regular file");
+    if (const auto damaged = damaged_.find(IdentityOf(st)); damaged != damaged_.end()) {
+        problem_ = damaged->second;
+        return kBadDatabase;
+    }
+    // SQLite says only "unable to open database file" when the user may not read it.
+    if (const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0)
+        close(fd);
+    else if (errno == EACCES || errno == EPERM)
+        return Deny(path, "cannot be read");
 
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        const bool denied = IsPermission(db, rc);
         sqlite3_close_v2(db);
         // Deleted between the look above and the open: a missing store, not a damaged one.
         if (stat(path.c_str(), &st) != 0 && errno == ENOENT)
             return kFileNotFound;
+        if (denied)
+            return Deny(path, "cannot be opened");
         return Report(path, "cannot be opened (" + reason + ")");
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, BusyTimeoutMs());
+    // Until the file has proved sound, closing the connection must not copy the write-ahead log
+    // into it.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     const long status = Validate(db, mode);
     if (status != kSuccess) {
         sqlite3_close_v2(db);
         return status;
     }
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
     db_ = db;
     path_ = path;
     device_ = st.st_dev;
@@ -272,10 +323,13 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
     int rc = ReadMarks(db, marks);
     if (rc != SQLITE_OK) {
         if (IsCorruption(rc))
-            return Report(path, std::string("is not a valid registry store (") +
-                                    sqlite3_errmsg(db) + ")");
+            return GiveUpDamaged(path, db,
+                                 std::string("is not a valid registry store (") +
+                                     sqlite3_errmsg(db) + ")");
         if ((rc & 0xFF) == SQLITE_BUSY)
             return FailOn(path, db, rc);
+        if (IsPermission(db, rc))
+            return Deny(path, "cannot be read");
         // Even a reader needs room for the write-ahead log's shared-memory file: on a full disk
         // the store is intact but cannot be opened until there is room again.
         if ((rc & 0xFF) == SQLITE_FULL || sqlite3_system_errno(db) == ENOSPC) {
@@ -285,36 +339,29 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
         return Report(path, std::string("cannot be read (") + sqlite3_errmsg(db) + ")");
     }
     if (marks.applicationId == 0 && marks.schemaEntries == 0) {
-        // A new, empty file: only a writer lays out the tables. A reader sees an empty registry.
+        // Only a file SQLite has never written is ours to lay out; an empty database with a
+        // header is another program's, even without tables.
+        if (PageCount(db) != 0)
+            return Report(path, "is an SQLite database of another program, not a registry store");
+        // A reader sees an empty registry.
         if (mode == OpenMode::Existing)
             return kFileNotFound;
-        // The empty file is ours to lay out: WAL from the start spares the creation's syncs.
-        sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-        if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-            return FailOn(path, db, sqlite3_extended_errcode(db));
-        // Another process may have laid them out while this one waited for the lock.
-        rc = ReadMarks(db, marks);
-        if (rc == SQLITE_OK && marks.applicationId == 0 && marks.schemaEntries == 0) {
-            rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
-            marks.applicationId = kApplicationId;
-            marks.schemaVersion = kSchemaVersion;
-        }
-        if (rc == SQLITE_OK)
-            rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) {
-            const long status = FailOn(path, db, rc);
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            return status;
-        }
+        if (const long s = LayOut(db, path); s != kSuccess)
+            return s;
+        marks.applicationId = kApplicationId;
+        marks.schemaVersion = kSchemaVersion;
     }
-    const int64_t applicationId = marks.applicationId;
-    const int64_t schemaVersion = marks.schemaVersion;
-    if (applicationId != kApplicationId)
+    if (marks.applicationId != kApplicationId)
         return Report(path, "is an SQLite database of another program, not a registry store");
-    if (schemaVersion > kSchemaVersion)
+    if (marks.schemaVersion > kSchemaVersion)
         return Report(path, "was written by a newer version of the program (layout " +
-                                std::to_string(schemaVersion) + ")");
+                                std::to_string(marks.schemaVersion) + ")");
+    if (ProbeStatement(db, "SELECT id, parent, name, fold FROM keys") != SQLITE_OK ||
+        ProbeStatement(db, "SELECT seq, key, name, fold, type, data FROM vals") != SQLITE_OK)
+        return Report(path, std::string("carries the registry store's mark but not its tables (") +
+                                sqlite3_errmsg(db) + ")");
+    if (const long s = CheckIntegrity(db, path); s != kSuccess)
+        return s;
     // The journal mode is kept in the file; setting it again is cheap. A read-only store keeps
     // whatever mode it has.
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
@@ -322,6 +369,73 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
     // can take back the last ones, as the lazily flushed Windows registry can.
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     return kSuccess;
+}
+
+// Lays out the tables in a file SQLite has never written, in one rollback-journal transaction:
+// an interrupted layout leaves the file empty again, never a header without tables (which would
+// count as another program's). The journal mode becomes WAL afterwards.
+long Store::LayOut(sqlite3* db, const std::string& path) {
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return FailOn(path, db, sqlite3_extended_errcode(db));
+    // Another process may have laid them out while this one waited for the lock. (The page
+    // count is no guide here: a write transaction on an empty file already counts page 1.)
+    StoreMarks marks;
+    int rc = ReadMarks(db, marks);
+    if (rc == SQLITE_OK && marks.applicationId == 0 && marks.schemaEntries == 0)
+        rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const long status = FailOn(path, db, rc);
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return status;
+    }
+    return kSuccess;
+}
+
+// Reads every page of the file once (the b-trees' structure, not the indexes' agreement with
+// their tables), so that a damaged store is refused before anything is written to it.
+long Store::CheckIntegrity(sqlite3* db, const std::string& path) {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &stmt, nullptr);
+    std::string verdict;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+            verdict = text != nullptr ? text : "";
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(stmt);
+    if (rc == SQLITE_OK && verdict == "ok")
+        return kSuccess;
+    if (rc == SQLITE_OK || IsCorruption(rc))
+        return GiveUpDamaged(
+            path, db, "is corrupt (" + (verdict.empty() ? sqlite3_errmsg(db) : verdict) + ")");
+    return FailOn(path, db, rc);
+}
+
+Store::FileIdentity Store::IdentityOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size,
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+long Store::Deny(const std::string& path, std::string_view what) {
+    SetProblem("The registry store \"" + path + "\" " + std::string(what) + ": permission denied.");
+    return kAccessDenied;
+}
+
+long Store::GiveUpDamaged(const std::string& path, sqlite3* db, std::string_view reason) {
+    if (db != nullptr)
+        sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    const long status = Report(path, reason);
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0)
+        damaged_[IdentityOf(st)] = problem_;
+    if (db == db_)
+        stale_ = true; // closed at the next Acquire: statements may still be in use now
+    return status;
 }
 
 sqlite3_stmt* Store::Prepare(const char* sql) {
@@ -343,8 +457,6 @@ sqlite3_stmt* Store::Prepare(const char* sql) {
 }
 
 long Store::Fail(int rc) {
-    if (IsCorruption(rc))
-        stale_ = true; // closed at the next Acquire: statements may still be in use now
     return FailOn(path_, db_, rc);
 }
 
@@ -354,12 +466,14 @@ long Store::FailOn(const std::string& path, sqlite3* db, int rc) {
     switch (rc & 0xFF) {
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        Report(path, "is corrupt (" + message + ")");
+        GiveUpDamaged(path, db, "is corrupt (" + message + ")");
         break;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
+        locked_.insert(path);
         SetProblem(store + "stayed locked by another program longer than " +
-                   std::to_string(BusyTimeoutMs()) + " ms.");
+                   std::to_string(BusyTimeoutMs()) +
+                   " ms; it is not used for the rest of this run.");
         break;
     case SQLITE_READONLY:
     case SQLITE_PERM:
@@ -378,6 +492,47 @@ long Store::FailOn(const std::string& path, sqlite3* db, int rc) {
         break;
     }
     return StatusFromSqlite(rc);
+}
+
+long Store::ChangeCount(std::pair<int64_t, int64_t>& count) {
+    // data_version moves when another connection commits; this connection's own changes are
+    // counted by total_changes.
+    Query q(*this, "PRAGMA data_version");
+    const int rc = q.Step();
+    if (rc != SQLITE_ROW)
+        return Fail(rc);
+    count = {q.Int(0), sqlite3_total_changes64(db_)};
+    return kSuccess;
+}
+
+long Store::Names(NameList list, int64_t keyId, const std::vector<std::string>** names) {
+    std::pair<int64_t, int64_t> count;
+    // Read before the names: a change in between makes the next call read them again.
+    if (const long s = ChangeCount(count); s != kSuccess)
+        return s;
+    CachedNames& cache = cachedNames_;
+    if (cache.generation != generation_ || cache.list != list || cache.keyId != keyId ||
+        cache.changeCount != count) {
+        cache.generation = 0; // invalid until filled
+        cache.names.clear();
+        Query q(*this, list == NameList::Values
+                           ? "SELECT name FROM vals WHERE key = ?1 ORDER BY seq"
+                           : "SELECT name FROM keys WHERE parent = ?1 ORDER BY fold");
+        q.Bind(1, keyId);
+        int rc = SQLITE_ROW;
+        while ((rc = q.Step()) == SQLITE_ROW)
+            cache.names.push_back(q.Text(0));
+        if (rc != SQLITE_DONE) {
+            cache.names.clear();
+            return Fail(rc);
+        }
+        cache.generation = generation_;
+        cache.list = list;
+        cache.keyId = keyId;
+        cache.changeCount = count;
+    }
+    *names = &cache.names;
+    return kSuccess;
 }
 
 Query::~Query() {
