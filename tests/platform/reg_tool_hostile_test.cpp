@@ -526,16 +526,22 @@ TEST_F(RegToolHostileTest, RunningOutOfMemoryIsAnErrorLineNeverAnAbort) {
               ", 'Big', 'BIG');"
               "INSERT INTO vals(key, name, fold, type, data) "
               "VALUES(1, 'Blob', 'BLOB', 3, zeroblob(8 * 1024 * 1024));");
+    const size_t wholeListing =
+        std::string("\nHKEY_CURRENT_USER\\Big\n    Blob    REG_BINARY    \n\n").size() +
+        2 * 8 * kMegabyte;
     int failed = 0;
     int succeeded = 0;
     for (rlim_t megabytes = 16; megabytes <= 256; megabytes += megabytes / 2) {
         Launch launch;
         launch.args = {"query", "HKCU\\Big"};
-        launch.output = "/dev/null";
+        size_t printed = 0;
+        launch.onOutput = [&](std::string_view chunk) { printed += chunk.size(); };
         launch.addressSpace = megabytes * kMegabyte;
         const Outcome r = RunTool(launch);
         ASSERT_EQ(r.signal, 0) << megabytes << " MB: " << r.err;
         if (r.exitCode == 0) {
+            // Success means the whole value, never a listing without it.
+            EXPECT_EQ(printed, wholeListing) << megabytes << " MB";
             ++succeeded;
             continue;
         }
