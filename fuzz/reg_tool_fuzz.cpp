@@ -6,6 +6,7 @@
 // The tool's sources are compiled into the fuzzer, which drives its entry function.
 #include "../tools/reg/RegData.cpp"
 #include "../tools/reg/RegTool.cpp"
+#include "../tools/reg/RegTree.cpp"
 #include "RegistryCleanup.h"
 #include "platform/RegistryApi.h"
 #include "platform/RegistryConstants.h"

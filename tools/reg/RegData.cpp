@@ -87,11 +87,13 @@ uint64_t FromLittleEndian(std::string_view data, size_t bytes) {
 }
 
 std::string HexBytes(std::string_view data) {
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
     std::string text;
-    char pair[3];
+    text.reserve(data.size() * 2);
     for (const char c : data) {
-        std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(c));
-        text += pair;
+        const auto byte = static_cast<unsigned char>(c);
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
     }
     return text;
 }

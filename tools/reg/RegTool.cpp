@@ -1,11 +1,13 @@
 // The commands of vellumo-reg over the registry functions: parsing the reg tool's command line,
-// printing its layout and messages, and the whole-tree delete that the registry call refuses.
+// checking it against the registry's limits, printing its layout and messages.
 #include "RegTool.h"
 
 #include "RegData.h"
+#include "RegTree.h"
 #include "platform/RegistryApi.h"
 #include "platform/RegistryConstants.h"
 #include "platform/RegistryKeyHandle.h"
+#include "platform/Text.h"
 
 #include <array>
 #include <istream>
@@ -23,13 +25,17 @@ constexpr const char* kCompleted = "The operation completed successfully.";
 constexpr const char* kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.";
 constexpr const char* kInvalidKeyName = "ERROR: Invalid key name.";
+constexpr const char* kInvalidParameter = "ERROR: The parameter is incorrect.";
+constexpr const char* kOutputFailed = "ERROR: The output could not be written.";
 constexpr const char* kCancelled = "The operation was canceled by the user.";
 constexpr const char* kDefaultValueName = "(Default)";
 constexpr const char* kValueNotSet = "(value not set)";
 // Columns of a value line: four spaces before the name, the type and the data.
 constexpr const char* kColumn = "    ";
-// The longest key name and its terminator.
-constexpr uint32_t kKeyNameBuffer = regapi::kMaxKeyNameLength + 1;
+// The longest answer line read at a question. A yes or no needs a few characters; anything
+// longer is not an answer, and reading no further keeps endless input (/dev/zero) from filling
+// memory.
+constexpr size_t kLongestAnswer = 4096;
 
 struct Root {
     std::string_view shortName;
@@ -77,21 +83,32 @@ public:
 
 private:
     int InvalidSyntax(std::string_view command) {
-        err_ << "ERROR: Invalid syntax.\nType \"REG " << command << " /?\" for usage.\n";
+        err_ << "ERROR: Invalid syntax.\n";
+        return UsageHint(command);
+    }
+    int InvalidKeyName(std::string_view command) {
+        err_ << kInvalidKeyName << '\n';
+        return UsageHint(command);
+    }
+    // Points at the usage of the command, or of the tool when there is no command yet.
+    int UsageHint(std::string_view command) {
+        err_ << "Type \"REG " << command << (command.empty() ? "" : " ") << "/?\" for usage.\n";
         return kExitFailure;
     }
     int Failure(long status);
     int Usage(std::string_view command);
     bool ParseKey(const std::string& text, Command& command);
     bool Confirm(const std::string& question);
+    std::optional<std::string> ReadAnswer();
     std::string ValueLabel(const std::string& name) const {
         return name.empty() ? kDefaultValueName : name;
     }
 
     int Query(const Command& command);
-    int QueryOne(regapi::RegKey key, const std::string& name, const std::string& path, bool recurse,
-                 int& matches);
-    void QueryAll(regapi::RegKey key, const std::string& path, bool recurse);
+    int ShowValue(regapi::RegKey key, const std::string& name, const std::string& path);
+    long PrintMatch(regapi::RegKey key, const std::string& name, const std::string& path,
+                    int& matches);
+    long PrintKey(regapi::RegKey key, const std::string& path);
     void PrintValue(const std::string& name, uint32_t type, const std::string& data);
     int Add(const Command& command);
     int Delete(const Command& command);
@@ -101,66 +118,33 @@ private:
     std::ostream& err_;
 };
 
-// The whole stored value; nullopt when it cannot be read.
-std::optional<std::pair<uint32_t, std::string>> ReadValue(regapi::RegKey key,
-                                                          const std::string& name) {
+struct Value {
     uint32_t type = 0;
+    std::string data;
+};
+
+// The whole stored value: kSuccess, kFileNotFound for a missing value, or why it cannot be read.
+long ReadValue(regapi::RegKey key, const std::string& name, Value& value) {
     uint32_t size = 0;
-    if (regapi::QueryValue(key, name, &type, nullptr, &size) != regapi::kSuccess)
-        return std::nullopt;
-    std::string data(size, '\0');
-    if (regapi::QueryValue(key, name, &type, reinterpret_cast<uint8_t*>(data.data()), &size) !=
-        regapi::kSuccess)
-        return std::nullopt;
-    data.resize(size);
-    return std::make_pair(type, data);
-}
-
-std::vector<std::string> ValueNames(regapi::RegKey key) {
-    std::vector<std::string> names;
-    uint32_t longest = 0;
-    if (regapi::QueryInfoKey(key, nullptr, nullptr, &longest) != regapi::kSuccess)
-        return names;
-    for (uint32_t index = 0;; ++index) {
-        std::string name;
-        uint32_t length = longest + 1;
-        if (regapi::EnumValue(key, index, name, length) != regapi::kSuccess)
-            break;
-        names.push_back(name);
-    }
-    return names;
-}
-
-std::vector<std::string> SubkeyNames(regapi::RegKey key) {
-    std::vector<std::string> names;
-    for (uint32_t index = 0;; ++index) {
-        std::string name;
-        if (regapi::EnumKey(key, index, name, kKeyNameBuffer) != regapi::kSuccess)
-            break;
-        names.push_back(name);
-    }
-    return names;
-}
-
-// Deletes the key and everything below it, deepest keys first (the registry's own delete
-// refuses a key that has subkeys).
-long DeleteTree(regapi::RegKey parent, const std::string& path) {
-    {
-        regapi::KeyHandle key;
-        if (const long s = key.Open(parent, path, regapi::KEY_ALL_ACCESS); s != regapi::kSuccess)
-            return s;
-        for (;;) {
-            std::string name;
-            long s = regapi::EnumKey(key.Get(), 0, name, kKeyNameBuffer);
-            if (s == regapi::kNoMoreItems)
-                break;
-            if (s == regapi::kSuccess)
-                s = DeleteTree(key.Get(), name);
-            if (s != regapi::kSuccess)
-                return s;
+    if (const long s = regapi::QueryValue(key, name, &value.type, nullptr, &size);
+        s != regapi::kSuccess)
+        return s;
+    // Another process may make the value larger between the two calls; the second then says
+    // how large, and is asked again while the value keeps growing.
+    for (;;) {
+        value.data.assign(size, '\0');
+        uint32_t stored = size;
+        const long s = regapi::QueryValue(key, name, &value.type,
+                                          reinterpret_cast<uint8_t*>(value.data.data()), &stored);
+        if (s == regapi::kMoreData && stored > size) {
+            size = stored;
+            continue;
         }
-    } // closed before the key itself goes
-    return regapi::DeleteKey(parent, path);
+        if (s != regapi::kSuccess)
+            return s;
+        value.data.resize(stored);
+        return regapi::kSuccess;
+    }
 }
 
 int Tool::Failure(long status) {
@@ -172,8 +156,13 @@ int Tool::Failure(long status) {
         err_ << "ERROR: Access is denied.\n";
         break;
     case regapi::kBadPathname:
-    case regapi::kInvalidParameter:
         err_ << kInvalidKeyName << '\n';
+        break;
+    case regapi::kInvalidParameter:
+        err_ << kInvalidParameter << '\n';
+        break;
+    case regapi::kMoreData:
+        err_ << "ERROR: More data is available.\n";
         break;
     case regapi::kBadDatabase:
         err_ << "ERROR: The configuration registry database is corrupt.\n";
@@ -230,14 +219,31 @@ bool Tool::ParseKey(const std::string& text, Command& command) {
     return false;
 }
 
+// One line of standard input without its end; nullopt at the end of input, and for a line longer
+// than kLongestAnswer, of which no more is read. A last line without an end counts.
+std::optional<std::string> Tool::ReadAnswer() {
+    std::string line;
+    for (;;) {
+        const auto c = in_.get();
+        if (c == std::istream::traits_type::eof())
+            return line.empty() ? std::nullopt : std::optional<std::string>(line);
+        if (c == '\n')
+            return line;
+        if (line.size() == kLongestAnswer)
+            return std::nullopt;
+        line += static_cast<char>(c);
+    }
+}
+
 bool Tool::Confirm(const std::string& question) {
     for (;;) {
         out_ << question << std::flush;
-        std::string answer;
-        if (!std::getline(in_, answer)) {
+        const auto line = ReadAnswer();
+        if (!line) {
             out_ << '\n';
-            return false; // the end of input answers no
+            return false; // the end of input, or a line that is no answer at all, answers no
         }
+        const std::string& answer = *line;
         const auto first = answer.find_first_not_of(" \t\r");
         const char c = first == std::string::npos ? '\0' : answer[first];
         if (c == 'y' || c == 'Y')
@@ -265,10 +271,8 @@ int Tool::Run(const std::vector<std::string>& args) {
         return Usage(command.name);
     if (args.size() < 2 || args[1].empty() || args[1][0] == '/')
         return InvalidSyntax(command.name);
-    if (!ParseKey(args[1], command)) {
-        err_ << kInvalidKeyName << "\nType \"REG " << command.name << " /?\" for usage.\n";
-        return kExitFailure;
-    }
+    if (!ParseKey(args[1], command) || !IsKeyPath(command.path))
+        return InvalidKeyName(command.name);
 
     // Options: "/" or "-" and a case-insensitive letter code, each at most once.
     for (size_t i = 2; i < args.size(); ++i) {
@@ -311,6 +315,10 @@ int Tool::Run(const std::vector<std::string>& args) {
         (command.valueName ? 1 : 0) + (command.defaultValue ? 1 : 0) + (command.allValues ? 1 : 0);
     if (valueOptions > 1)
         return InvalidSyntax(command.name);
+    if (command.valueName && CharLength(*command.valueName) > kMaxValueNameLength) {
+        err_ << kInvalidParameter << '\n';
+        return kExitFailure;
+    }
     if (query)
         return Query(command);
     if (add)
@@ -329,69 +337,97 @@ int Tool::Query(const Command& command) {
         s != regapi::kSuccess)
         return Failure(s);
     out_ << '\n';
-    int status = kExitSuccess;
-    if (command.valueName || command.defaultValue) {
+    const bool oneValue = command.valueName || command.defaultValue;
+    const std::string valueName = command.valueName.value_or("");
+    if (oneValue && !command.recurse)
+        return ShowValue(key.Get(), valueName, command.fullName);
+
+    std::string path = command.fullName;
+    long status = regapi::kSuccess;
+    if (oneValue) {
         int matches = 0;
-        status = QueryOne(key.Get(), command.valueName.value_or(""), command.fullName,
-                          command.recurse, matches);
-        if (command.recurse)
+        status = WalkTree(key.Get(), path, regapi::KEY_READ,
+                          [&](regapi::RegKey at, const std::string& atPath) {
+                              return PrintMatch(at, valueName, atPath, matches);
+                          });
+        if (status == regapi::kSuccess)
             out_ << "End of search: " << matches << " match(es) found.\n";
+    } else if (command.recurse) {
+        status = WalkTree(
+            key.Get(), path, regapi::KEY_READ,
+            [&](regapi::RegKey at, const std::string& atPath) { return PrintKey(at, atPath); });
     } else {
-        QueryAll(key.Get(), command.fullName, command.recurse);
+        status = PrintKey(key.Get(), path);
+        bool anySubkey = false;
+        if (status == regapi::kSuccess) {
+            status = ForEachSubkey(key.Get(), [&](const std::string& subkey) {
+                out_ << path << '\\' << subkey << '\n';
+                anySubkey = true;
+                return regapi::kSuccess;
+            });
+        }
+        if (status == regapi::kSuccess && anySubkey)
+            out_ << '\n';
     }
-    return status;
+    return status == regapi::kSuccess ? kExitSuccess : Failure(status);
 }
 
-int Tool::QueryOne(regapi::RegKey key, const std::string& name, const std::string& path,
-                   bool recurse, int& matches) {
-    if (const auto value = ReadValue(key, name)) {
+// query /v or /ve without /s.
+int Tool::ShowValue(regapi::RegKey key, const std::string& name, const std::string& path) {
+    Value value;
+    const long s = ReadValue(key, name, value);
+    if (s == regapi::kSuccess) {
         out_ << path << '\n';
-        PrintValue(name, value->first, value->second);
+        PrintValue(name, value.type, value.data);
         out_ << '\n';
-        ++matches;
-    } else if (!recurse) {
-        if (!name.empty()) {
-            err_ << kNotFound << '\n';
-            return kExitFailure;
-        }
-        // The default value exists in every key, if only as "not set".
-        out_ << path << '\n'
-             << kColumn << kDefaultValueName << kColumn << "REG_SZ" << kColumn << kValueNotSet
-             << '\n';
         return kExitSuccess;
     }
-    if (!recurse)
-        return kExitSuccess;
-    for (const auto& subkey : SubkeyNames(key)) {
-        regapi::KeyHandle child;
-        if (child.Open(key, subkey, regapi::KEY_READ) == regapi::kSuccess)
-            QueryOne(child.Get(), name, path + "\\" + subkey, recurse, matches);
+    if (s != regapi::kFileNotFound)
+        return Failure(s);
+    if (!name.empty()) {
+        err_ << kNotFound << '\n';
+        return kExitFailure;
     }
+    // The default value exists in every key, if only as "not set".
+    out_ << path << '\n'
+         << kColumn << kDefaultValueName << kColumn << "REG_SZ" << kColumn << kValueNotSet << '\n';
     return kExitSuccess;
 }
 
-void Tool::QueryAll(regapi::RegKey key, const std::string& path, bool recurse) {
+// One key of query /v or /ve with /s: the key and the value when it has one.
+long Tool::PrintMatch(regapi::RegKey key, const std::string& name, const std::string& path,
+                      int& matches) {
+    Value value;
+    const long s = ReadValue(key, name, value);
+    if (s == regapi::kFileNotFound)
+        return regapi::kSuccess;
+    if (s != regapi::kSuccess)
+        return s;
     out_ << path << '\n';
-    const auto names = ValueNames(key);
+    PrintValue(name, value.type, value.data);
+    out_ << '\n';
+    ++matches;
+    return regapi::kSuccess;
+}
+
+// A key as query lists it: its name, its values and a blank line after them.
+long Tool::PrintKey(regapi::RegKey key, const std::string& path) {
+    out_ << path << '\n';
+    std::vector<std::string> names;
+    if (const long s = ValueNames(key, names); s != regapi::kSuccess)
+        return s;
     for (const auto& name : names) {
-        if (const auto value = ReadValue(key, name))
-            PrintValue(name, value->first, value->second);
+        Value value;
+        const long s = ReadValue(key, name, value);
+        if (s == regapi::kFileNotFound)
+            continue; // deleted by another process since it was listed
+        if (s != regapi::kSuccess)
+            return s;
+        PrintValue(name, value.type, value.data);
     }
     if (!names.empty())
         out_ << '\n';
-    const auto subkeys = SubkeyNames(key);
-    for (const auto& subkey : subkeys) {
-        const std::string subpath = path + "\\" + subkey;
-        if (!recurse) {
-            out_ << subpath << '\n';
-            continue;
-        }
-        regapi::KeyHandle child;
-        if (child.Open(key, subkey, regapi::KEY_READ) == regapi::kSuccess)
-            QueryAll(child.Get(), subpath, recurse);
-    }
-    if (!subkeys.empty() && !recurse)
-        out_ << '\n';
+    return regapi::kSuccess;
 }
 
 int Tool::Add(const Command& command) {
@@ -412,8 +448,10 @@ int Tool::Add(const Command& command) {
     if (setsValue) {
         const std::string name = command.valueName.value_or("");
         uint32_t existingType = 0;
-        const bool exists = regapi::QueryValue(key.Get(), name, &existingType, nullptr, nullptr) ==
-                            regapi::kSuccess;
+        const long found = regapi::QueryValue(key.Get(), name, &existingType, nullptr, nullptr);
+        if (found != regapi::kSuccess && found != regapi::kFileNotFound)
+            return Failure(found);
+        const bool exists = found == regapi::kSuccess;
         if (exists && !command.force &&
             !Confirm("Value " + ValueLabel(name) + " exists, overwrite(Yes/No)? ")) {
             out_ << kCancelled << '\n';
@@ -431,10 +469,8 @@ int Tool::Add(const Command& command) {
 
 int Tool::Delete(const Command& command) {
     const bool wholeKey = !command.valueName && !command.defaultValue && !command.allValues;
-    if (wholeKey && command.path.empty()) {
-        err_ << kInvalidKeyName << "\nType \"REG DELETE /?\" for usage.\n";
-        return kExitFailure; // a predefined root cannot be deleted
-    }
+    if (wholeKey && command.path.empty())
+        return InvalidKeyName(command.name); // a predefined root cannot be deleted
     regapi::KeyHandle key;
     if (const long s = key.Open(command.root, command.path, regapi::KEY_ALL_ACCESS);
         s != regapi::kSuccess)
@@ -455,7 +491,11 @@ int Tool::Delete(const Command& command) {
     } else if (command.allValues) {
         if (command.force || Confirm("Delete all values under the registry key " +
                                      command.fullName + " (Yes/No)? ")) {
-            for (const auto& name : ValueNames(key.Get())) {
+            // All names first, then the deletions: deleting while enumerating would shift the
+            // positions still to come.
+            std::vector<std::string> names;
+            status = ValueNames(key.Get(), names);
+            for (const auto& name : names) {
                 if (status = regapi::DeleteValue(key.Get(), name); status != regapi::kSuccess)
                     break;
             }
@@ -483,7 +523,14 @@ int Tool::Delete(const Command& command) {
 
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
         std::ostream& err) {
-    return Tool(in, out, err).Run(args);
+    const int status = Tool(in, out, err).Run(args);
+    // What could not be written is lost (a full disk, a closed pipe): the caller must not take
+    // the command's output for complete.
+    if (!out.flush()) {
+        err << kOutputFailed << '\n';
+        return kExitFailure;
+    }
+    return status;
 }
 
 } // namespace vellumo::regtool
