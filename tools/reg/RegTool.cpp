@@ -315,7 +315,7 @@ int Tool::Run(const std::vector<std::string>& args) {
         (command.valueName ? 1 : 0) + (command.defaultValue ? 1 : 0) + (command.allValues ? 1 : 0);
     if (valueOptions > 1)
         return InvalidSyntax(command.name);
-    if (command.valueName && CharLength(*command.valueName) > kMaxValueNameLength) {
+    if (command.valueName && CharLength(*command.valueName) > regapi::kMaxValueNameLength) {
         err_ << kInvalidParameter << '\n';
         return kExitFailure;
     }

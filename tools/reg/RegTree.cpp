@@ -30,7 +30,7 @@ bool IsKeyPath(std::string_view path) {
     size_t depth = 0;
     while (!path.empty()) {
         const auto separator = path.find('\\');
-        if (!IsKeyNameLevel(path.substr(0, separator)) || ++depth > kMaxKeyDepth)
+        if (!IsKeyNameLevel(path.substr(0, separator)) || ++depth > regapi::kMaxKeyDepth)
             return false;
         if (separator == std::string_view::npos)
             break;

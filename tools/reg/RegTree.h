@@ -14,10 +14,6 @@
 
 namespace vellumo::regtool {
 
-// The deepest key path the registry accepts, in levels below the root.
-inline constexpr size_t kMaxKeyDepth = 512;
-// The longest value name the registry accepts, in characters.
-inline constexpr size_t kMaxValueNameLength = 16383;
 // Room for the longest key name (255 characters) in UTF-8, where a character takes up to four
 // bytes, and its terminator: the enumeration's buffer counts bytes.
 inline constexpr uint32_t kKeyNameBuffer = regapi::kMaxKeyNameLength * 4 + 1;
@@ -27,7 +23,7 @@ inline constexpr uint32_t kKeyNameBuffer = regapi::kMaxKeyNameLength * 4 + 1;
 [[nodiscard]] bool IsKeyNameLevel(std::string_view name);
 
 // Whether `path` (below a root, trailing "\" already removed; empty for the root itself) is a
-// key path the registry accepts: every level a key name, at most kMaxKeyDepth levels.
+// key path the registry accepts: every level a key name, at most regapi::kMaxKeyDepth levels.
 [[nodiscard]] bool IsKeyPath(std::string_view path);
 
 // The names of the key's values in the registry's order; kSuccess, or the status of the call
