@@ -465,6 +465,17 @@ TEST_F(RegToolHostileTest, AnAnswerLongerThanALineIsNoAndEndlessInputEndsPromptl
     EXPECT_EQ(r.out, question + kDone);
     EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER, "Software\\Ask", "v", ""), "long");
 
+    // Lines that are neither yes nor no: asked again, a hundred times at most.
+    std::string neither;
+    for (int i = 0; i < 150; ++i)
+        neither += "maybe\n";
+    r = Reg({"add", key, "/v", "v", "/d", "undecided"}, neither);
+    std::string asked;
+    for (int i = 0; i < 100; ++i)
+        asked += question;
+    EXPECT_EQ(r.out, asked + "\n" + kCancelled);
+    EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER, "Software\\Ask", "v", ""), "long");
+
     // An endless line of NULs, with 256 MB of address space for everything.
     const auto endless = [](std::vector<std::string> args) {
         Launch launch;

@@ -236,7 +236,14 @@ std::optional<std::string> Tool::ReadAnswer() {
 }
 
 bool Tool::Confirm(const std::string& question) {
-    for (;;) {
+    // A person who has not answered after this many questions is not going to; a pipe that
+    // never says yes or no (`yes x |`) must not keep the tool asking for ever.
+    constexpr int kMostQuestions = 100;
+    for (int asked = 0;; ++asked) {
+        if (asked == kMostQuestions) {
+            out_ << '\n';
+            return false;
+        }
         out_ << question << std::flush;
         const auto line = ReadAnswer();
         if (!line) {
