@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian/Ubuntu packages the build and the tests need, only those that are missing.
-# Works on Debian 12 and later and on the Ubuntu LTS releases; needs root or sudo.
+# Works on Debian 12 and later and on the Ubuntu LTS releases; needs root or sudo only when
+# something is missing.
 # Usage: scripts/install-deps.sh [run|test]   ("run" needs less than "test").
 set -euo pipefail
 
@@ -24,27 +25,36 @@ if [ "$what" = "test" ]; then
     optional+=(wine64 clang-format-14)
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null; then
-        echo "install-deps: packages are missing and neither root nor sudo is available" >&2
+# Root rights are needed only when something is to be installed: once everything is there, an
+# ordinary user without sudo runs the build and the tests.
+can_install() {
+    [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null
+}
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null; then
+        sudo "$@"
+    else
+        echo "install-deps: missing packages need root or sudo to install: ${pending[*]}" >&2
         exit 1
     fi
-    sudo="sudo"
-fi
+}
 
 installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
 }
 
+pending=()
 updated=0
+update_lists() {
+    [ "$updated" = 1 ] || { as_root apt-get update -qq; updated=1; }
+}
 apt_install() {
-    if [ "$updated" = 0 ]; then
-        $sudo apt-get update -qq
-        updated=1
-    fi
+    pending=("$@")
+    update_lists
     echo "Installing: $*"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
 }
 
 available() {
@@ -59,10 +69,12 @@ if [ "${#missing[@]}" -gt 0 ]; then
     apt_install "${missing[@]}"
 fi
 
+# Optional packages are looked for only where they can be installed.
 extra=()
 for p in "${optional[@]}"; do
-    if ! installed "$p"; then
-        [ "$updated" = 1 ] || { $sudo apt-get update -qq; updated=1; }
+    if ! installed "$p" && can_install; then
+        pending=("$p")
+        update_lists
         available "$p" && extra+=("$p")
     fi
 done
@@ -74,7 +86,8 @@ if [ "$what" = "test" ]; then
     clang_major="$(clang -dumpversion | cut -d. -f1)"
     runtime="libclang-rt-${clang_major}-dev"
     if ! installed "$runtime"; then
-        [ "$updated" = 1 ] || { $sudo apt-get update -qq; updated=1; }
+        pending=("$runtime")
+        update_lists
         available "$runtime" && extra+=("$runtime")
     fi
 fi
