@@ -27,30 +27,31 @@ inline std::vector<std::string> ValueNamesOf(regapi::RegKey key) {
     return names;
 }
 
-// Deletes the key at `path` below `root` with everything under it; an empty path empties the
-// root itself (its subkeys and its values).
-inline void DeleteTree(regapi::RegKey root, const std::string& path) {
-    std::vector<std::string> subKeys;
+// Deletes the key `name` below `parent` with everything under it; an empty name empties `parent`
+// itself (its subkeys and its values). Each level is opened through its parent's handle, so a
+// deep tree costs one lookup per key, not one walk from the root per key.
+inline void DeleteTree(regapi::RegKey parent, const std::string& name) {
     {
         regapi::KeyHandle key;
-        if (key.Open(root, path, regapi::KEY_ALL_ACCESS) != regapi::kSuccess)
+        if (key.Open(parent, name, regapi::KEY_ALL_ACCESS) != regapi::kSuccess)
             return;
+        std::vector<std::string> subKeys;
         for (uint32_t i = 0;; ++i) {
-            std::string name;
-            if (regapi::EnumKey(key.Get(), i, name, kCleanupNameBuffer) != regapi::kSuccess)
+            std::string subKey;
+            if (regapi::EnumKey(key.Get(), i, subKey, kCleanupNameBuffer) != regapi::kSuccess)
                 break;
-            subKeys.push_back(name.c_str());
+            subKeys.push_back(subKey.c_str());
         }
-        if (path.empty()) {
-            for (const auto& name : ValueNamesOf(key.Get())) {
+        if (name.empty()) {
+            for (const auto& value : ValueNamesOf(key.Get())) {
                 // A value another one replaced in the meantime is simply gone already.
-                static_cast<void>(regapi::DeleteValue(key.Get(), name));
+                static_cast<void>(regapi::DeleteValue(key.Get(), value));
             }
         }
-    }
-    for (const auto& sub : subKeys)
-        DeleteTree(root, path.empty() ? sub : path + "\\" + sub);
-    if (!path.empty() && regapi::DeleteKey(root, path) != regapi::kSuccess)
+        for (const auto& subKey : subKeys)
+            DeleteTree(key.Get(), subKey);
+    } // closed before the key itself goes
+    if (!name.empty() && regapi::DeleteKey(parent, name) != regapi::kSuccess)
         std::abort();
 }
 

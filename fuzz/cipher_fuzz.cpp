@@ -3,6 +3,7 @@
 //
 // Input: byte 0 is the password's length in bytes (any bytes, not necessarily valid UTF-8),
 // then the password, then the data.
+#include "PrivateFolder.h"
 #include "library/CEncryption.h"
 #include "support/RecordingUi.h"
 
@@ -65,10 +66,7 @@ std::string AsBytes(const std::u16string& units) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::setlocale(LC_ALL, "C.UTF-8");
     static Fixture fixture;
-    const char* base = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/vellumo-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        std::abort();
+    const std::string pattern = vellumo::fuzz::MakePrivateFolder();
     fixture.folder = pattern + "/";
     gFixture = &fixture;
     std::atexit(RemoveFolder);

@@ -3,6 +3,7 @@
 //
 // Input: byte 0 chooses the run (bit 0 debug mode, so every field is logged; bit 1 load through
 // Load instead of MRU_Read); the rest is the file's content.
+#include "PrivateFolder.h"
 #include "diagnostic/modMain.h"
 #include "log/modDebug.h"
 #include "log/modLog.h"
@@ -87,10 +88,7 @@ bool Writable(const std::string& path) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::setlocale(LC_ALL, "C.UTF-8");
     static Fixture fixture;
-    const char* base = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/vellumo-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        std::abort();
+    const std::string pattern = vellumo::fuzz::MakePrivateFolder();
     fixture.folder = pattern + "/";
     fs::create_directories(fixture.folder + "Log");
     gFixture = &fixture;

@@ -3,6 +3,7 @@
 //
 // Input: byte 0 chooses the run (bit 0 auxiliary.ini instead of options.ini, bit 1 silent,
 // bit 2 debug mode, so every field is logged); the rest is the file's content.
+#include "PrivateFolder.h"
 #include "diagnostic/modMain.h"
 #include "log/ReportError.h"
 #include "log/modDebug.h"
@@ -124,10 +125,7 @@ std::vector<std::string> Snapshot(std::span<const modOptions::detail::OptionEntr
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::setlocale(LC_ALL, "C.UTF-8");
     static Fixture fixture;
-    const char* base = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/vellumo-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        std::abort();
+    const std::string pattern = vellumo::fuzz::MakePrivateFolder();
     fixture.folder = pattern + "/";
     fs::create_directories(fixture.folder + "Log");
     gFixture = &fixture;

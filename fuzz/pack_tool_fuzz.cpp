@@ -6,6 +6,7 @@
 // that of the file "pw", every further part one argument (none may hold "/": the files stay in a
 // private folder). When the first byte of "in" is odd the round trips run as well. The target
 // works in that folder: give it absolute corpus and artifact paths.
+#include "PrivateFolder.h"
 #include <cstdint>
 #include <string>
 
@@ -60,10 +61,7 @@ int RunTool(std::vector<std::string> args) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::setlocale(LC_ALL, "C.UTF-8");
-    const char* base = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/vellumo-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        std::abort();
+    const std::string pattern = vellumo::fuzz::MakePrivateFolder();
     gFolder = pattern;
     std::atexit(RemoveFolder);
     // The arguments name files relative to the private folder.

@@ -7,6 +7,7 @@
 #include "../tools/reg/RegData.cpp"
 #include "../tools/reg/RegTool.cpp"
 #include "../tools/reg/RegTree.cpp"
+#include "PrivateFolder.h"
 #include "RegistryCleanup.h"
 #include "platform/RegistryApi.h"
 #include "platform/RegistryConstants.h"
@@ -61,10 +62,7 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::setlocale(LC_ALL, "C.UTF-8");
     static Fixture fixture;
-    const char* base = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/vellumo-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        std::abort();
+    const std::string pattern = vellumo::fuzz::MakePrivateFolder();
     fixture.home = pattern;
     fs::create_directories(fixture.home + "/.config");
     setenv("HOME", fixture.home.c_str(), 1);

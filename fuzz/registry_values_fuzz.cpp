@@ -8,6 +8,7 @@
 // path below HKEY_CURRENT_USER that follows as a length byte and its characters), a name byte
 // (one of that key's value names, or a raw name as a length byte and its characters), a type
 // byte (0 to 11, or 0xFF followed by any 32-bit type), a 16-bit little-endian size and the data.
+#include "PrivateFolder.h"
 #include "RegistryCleanup.h"
 #include "diagnostic/modMain.h"
 #include "log/modDebug.h"
@@ -230,10 +231,7 @@ void ReadEverything(const std::vector<Written>& written) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::setlocale(LC_ALL, "C.UTF-8");
     static Fixture fixture;
-    const char* base = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/vellumo-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        std::abort();
+    const std::string pattern = vellumo::fuzz::MakePrivateFolder();
     fixture.home = pattern;
     fs::create_directories(fixture.home + "/.config");
     fs::create_directories(fixture.home + "/Log");
