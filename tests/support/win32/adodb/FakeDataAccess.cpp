@@ -36,17 +36,20 @@ HMODULE g_module = nullptr;
 LONG g_liveObjects = 0;
 LONG g_serverLocks = 0;
 
-class Connection final : public IDispatch {
+// What both objects share: IUnknown for one interface, a reference count, and the count of live
+// objects that decides when the DLL may unload. COM objects delete themselves at their last
+// Release, so they are made with new and never owned elsewhere.
+template <typename Interface, const IID& kInterfaceId> class ComObject : public Interface {
 public:
-    Connection() { InterlockedIncrement(&g_liveObjects); }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
+    ComObject() { InterlockedIncrement(&g_liveObjects); }
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr)
             return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-            *object = static_cast<IDispatch*>(this);
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kInterfaceId)) {
+            *object = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
@@ -63,6 +66,15 @@ public:
         return static_cast<ULONG>(left);
     }
 
+protected:
+    virtual ~ComObject() { InterlockedDecrement(&g_liveObjects); }
+
+private:
+    LONG references_ = 1;
+};
+
+class Connection final : public ComObject<IDispatch, IID_IDispatch> {
+public:
     // No type information: callers look the property up by name.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (count == nullptr)
@@ -120,40 +132,10 @@ public:
         V_BSTR(result) = text;
         return S_OK;
     }
-
-private:
-    ~Connection() { InterlockedDecrement(&g_liveObjects); }
-
-    LONG references_ = 1;
 };
 
-class ConnectionFactory final : public IClassFactory {
+class ConnectionFactory final : public ComObject<IClassFactory, IID_IClassFactory> {
 public:
-    ConnectionFactory() { InterlockedIncrement(&g_liveObjects); }
-    ConnectionFactory(const ConnectionFactory&) = delete;
-    ConnectionFactory& operator=(const ConnectionFactory&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&references_));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
-
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (object == nullptr)
             return E_POINTER;
@@ -175,11 +157,6 @@ public:
             InterlockedDecrement(&g_serverLocks);
         return S_OK;
     }
-
-private:
-    ~ConnectionFactory() { InterlockedDecrement(&g_liveObjects); }
-
-    LONG references_ = 1;
 };
 
 // Sets the text value `name` ("" for the default value) of HKEY_CLASSES_ROOT\path, creating the
