@@ -6,7 +6,8 @@
 set -euo pipefail
 
 what="${1:-test}"
-packages=(cmake g++ make pkg-config qt6-base-dev libqt6opengl6-dev libsqlite3-dev libxcb1-dev)
+packages=(cmake g++ make pkg-config qt6-base-dev libqt6opengl6-dev libsqlite3-dev libxcb1-dev
+          nlohmann-json3-dev libcli11-dev)
 if [ "$what" = "test" ]; then
     # locales brings localedef and the locale sources the tests compile their locales from.
     # xdg-utils finds a file's type with file(1) and the shared MIME database when no desktop runs.

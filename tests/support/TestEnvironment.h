@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -104,6 +105,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 ProcessResult RunProcessAsNobody(const std::vector<std::string>& argv,
                                  const std::map<std::string, std::string>& env = {});
 [[nodiscard]] bool RunningAsRoot();
+// Linux: runs `body` in a forked child that has dropped root's rights (to "nobody") when the test
+// runs as root, and returns what it returned (-1 when the child could not run it). Permission
+// failures are real only for an ordinary user: root may write anywhere.
+[[nodiscard]] int RunInChildAsNobody(const std::function<int()>& body);
 
 // Paths of the built programs.
 [[nodiscard]] std::string BuiltProgram(const std::string& name);

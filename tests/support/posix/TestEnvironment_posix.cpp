@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -126,6 +128,25 @@ ProcessResult RunProcessWith(const std::vector<std::string>& command,
     waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
+}
+
+int RunInChildAsNobody(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        if (geteuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            if (nobody == nullptr || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                setuid(nobody->pw_uid) != 0)
+                _exit(255);
+        }
+        _exit(body());
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 std::string BuiltProgram(const std::string& name) {
