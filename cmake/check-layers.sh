@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The layer check: for every layer of build/layers/table.txt and every folder of src/ that holds
-# headers, compiles a file that includes one of that folder's headers, with exactly the include
-# folders the layer's own sources get. It must compile when the layer may see the folder and must
-# fail (the header is not found) when the include runs up a layer or into a toolkit.
+# The layer check: for every include view of build/layers/table.txt (a layer, a toolkit or a
+# program) and every folder of src/ that holds headers, preprocesses a file that includes one of
+# that folder's headers, with exactly the include folders the view's own sources get. The header
+# must be found when the view may see the folder, and must not be found when the include runs up
+# a layer or into another toolkit. (Only the header itself counts: what it includes in turn, Qt's
+# headers say, is not this check's business.)
 # Usage: cmake/check-layers.sh <c++ compiler> <build folder> <source folder>
 set -uo pipefail
 compiler="$1"
@@ -14,12 +16,13 @@ table="$build/layers/table.txt"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# One header of every folder under src/ that has headers (ui/ alone lists its files).
+# One header of every folder under src/ that has headers, whenever the folder was added.
 mapfile -t folders < <(cd "$source/src" && find . -name '*.h' -printf '%h\n' | sed 's|^\./||' |
                        grep -v '^\.$' | sort -u)
 checked=0
+refused=0
 wrong=0
-while read -r layer seen; do
+while read -r view seen; do
     for folder in "${folders[@]}"; do
         header="$(cd "$source/src" && ls "$folder"/*.h | head -n 1)"
         expected=fail
@@ -28,20 +31,21 @@ while read -r layer seen; do
             "$item" | "$item"/*) expected=pass ;;
             esac
         done
-        printf '#include "%s"\nint main() { return 0; }\n' "$header" >"$work/probe.cpp"
-        if "$compiler" -std=c++20 -fsyntax-only -I"$build/layers/$layer" -I"$build/generated" \
-            "$work/probe.cpp" 2>"$work/errors.txt"; then
-            got=pass
-        else
+        printf '#include "%s"\n' "$header" >"$work/probe.cpp"
+        "$compiler" -std=c++20 -E -o /dev/null -I"$build/layers/$view" -I"$build/generated" \
+            "$work/probe.cpp" 2>"$work/errors.txt"
+        if grep -q "$header: No such file" "$work/errors.txt"; then
             got=fail
+        else
+            got=pass
         fi
         checked=$((checked + 1))
+        [ "$got" = fail ] && refused=$((refused + 1))
         if [ "$got" != "$expected" ]; then
             wrong=$((wrong + 1))
-            echo "layer $layer including $header: expected to $expected, did $got"
-            [ "$got" = fail ] && head -n 5 "$work/errors.txt"
+            echo "$view including $header: expected to $expected, did $got"
         fi
     done
 done <"$table"
-echo "layers: $checked includes checked, $wrong wrong"
-[ "$checked" -gt 0 ] && [ "$wrong" -eq 0 ]
+echo "layers: $checked includes checked ($refused refused as they should be), $wrong wrong"
+[ "$checked" -gt 0 ] && [ "$refused" -gt 0 ] && [ "$wrong" -eq 0 ]

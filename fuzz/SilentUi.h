@@ -1,7 +1,7 @@
 // A UI service for the fuzz targets: error boxes are counted, nothing is shown.
 #pragma once
 
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 namespace vellumo::fuzz {
 

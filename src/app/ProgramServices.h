@@ -4,7 +4,7 @@
 
 #include "diagnostic/WindowHost.h"
 #include "library/DialogBackend.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 namespace vellumo {
 

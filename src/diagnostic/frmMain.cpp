@@ -4,9 +4,9 @@
 #include "BuildSettings.h"
 #include "diagnostic/modMain.h"
 #include "platform/CShellExecute.h"
+#include "platform/UiService.h"
 #include "platform/cRegistry.h"
 #include "settings/cMRUFileList.h"
-#include "ui/UiService.h"
 
 namespace vellumo {
 

@@ -11,6 +11,7 @@
 #include "platform/modFileA.h"
 #include "settings/SequentialFile.h"
 #include "settings/cMRUFileList.h"
+#include "settings/modMisc.h"
 #include "settings/modOptions.h"
 
 #include <array>

@@ -7,12 +7,11 @@
 #include "log/modDebug.h"
 #include "platform/COSInfo.h"
 #include "platform/CommonControls.h"
+#include "platform/NumberText.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
+#include "platform/UiService.h"
 #include "settings/modOptions.h"
-#include "ui/UiService.h"
-
-#include <limits>
 
 namespace vellumo::modMain {
 
@@ -25,7 +24,6 @@ namespace {
 // Progress values of Main for the error report.
 constexpr int32_t kLineDefaults = 1;
 constexpr int32_t kLineCommonControls = 4;
-constexpr int32_t kLineExit = 14;
 
 // The longest user name kept for the database.
 constexpr int32_t kUserNameForDbLength = 50;
@@ -40,12 +38,6 @@ std::function<void(const std::string&)>& StageHook() {
 void Stage(const std::string& name) {
     if (StageHook())
         StageHook()(name);
-}
-
-int16_t ToInteger(int32_t value) {
-    if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
-        throw RuntimeError(err::kOverflow);
-    return static_cast<int16_t>(value);
 }
 
 } // namespace
@@ -106,7 +98,6 @@ void Main() {
             ReportError(e.Number(), e.Description(), "modMain", "Main",
                         "DebugLineNum = " + std::to_string(DebugLineNum));
     }
-    DebugLineNum = kLineExit;
 }
 
 void GetOSDetails(std::string& ComputerName, std::string& Language, int32_t& OSBuild,

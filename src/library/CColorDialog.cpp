@@ -2,7 +2,7 @@
 #include "library/CColorDialog.h"
 
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 namespace vellumo {
 

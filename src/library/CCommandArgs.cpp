@@ -4,8 +4,8 @@
 #include "library/CaseFolding.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
+#include "platform/UiService.h"
 #include "platform/Utf8Char.h"
-#include "ui/UiService.h"
 
 #include <limits>
 

@@ -4,7 +4,7 @@
 #include "library/BinaryFile.h"
 #include "library/Utf16Bytes.h"
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 #include "library/CHistoryList.h"
 
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 namespace vellumo {
 

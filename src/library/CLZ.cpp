@@ -5,7 +5,7 @@
 #include "library/LzCodec.h"
 #include "library/Utf16Bytes.h"
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The seam between the dialog wrappers and a toolkit: the request records the wrappers fill (the
 // fields of the platform's dialog records) and the interface that shows each dialog. The Qt
-// implementation lives in library/qt/; the Windows build hands the records to the system.
+// implementation lives in ui/qt/; the Windows build hands the records to the system.
 #pragma once
 
 #include "platform/InstalledService.h"

@@ -5,7 +5,7 @@
 #include "library/CommonDialogFlags.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <utility>
 

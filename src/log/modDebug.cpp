@@ -6,10 +6,10 @@
 #include "log/modLog.h"
 #include "platform/RegistryApi.h"
 #include "platform/RuntimeError.h"
+#include "platform/UiService.h"
 #include "platform/modFileA.h"
 #include "platform/modRegistry.h"
 #include "state/PathSet.h"
-#include "ui/UiService.h"
 
 #include <cstdint>
 

@@ -7,8 +7,8 @@
 #include "platform/RuntimeError.h"
 #include "platform/StdioFile.h"
 #include "platform/Text.h"
+#include "platform/UiService.h"
 #include "state/PathSet.h"
-#include "ui/UiService.h"
 
 #include <utility>
 

@@ -5,12 +5,13 @@
 
 #include "platform/COSInfoSystem.h"
 #include "platform/CodePage.h"
+#include "platform/NumberText.h"
 #include "platform/RegistryApi.h"
 #include "platform/RegistryConstants.h"
 #include "platform/RegistryKeyHandle.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <algorithm>
 #include <cctype>
@@ -51,13 +52,6 @@ template <typename R, typename Body> R Guarded(std::string_view member, R failur
         ui::ShowErrorBox(member, CurrentRuntimeError());
         return failure;
     }
-}
-
-// A 16-bit integer from a wider value; Overflow when it does not fit.
-int16_t ToInteger(int64_t value) {
-    if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
-        throw RuntimeError(err::kOverflow);
-    return static_cast<int16_t>(value);
 }
 
 // A Boolean setting as the system takes it: widened with its sign, True = -1.

@@ -3,7 +3,7 @@
 #include "platform/CShellExecute.h"
 
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <utility>
 

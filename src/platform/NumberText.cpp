@@ -2,6 +2,7 @@
 #include "platform/NumberText.h"
 
 #include "platform/RuntimeError.h"
+#include "platform/Text.h"
 
 #include <charconv>
 #include <clocale>
@@ -13,17 +14,9 @@
 namespace vellumo {
 namespace {
 
-std::string_view TrimSpaces(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Parses the whole text as a number; false when it is not one.
 bool ParseNumber(std::string_view text, double& out) {
-    std::string_view s = TrimSpaces(text);
+    std::string_view s = TrimSpacesAndTabs(text);
     if (s.empty())
         return false;
     if (s.size() > 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
@@ -94,10 +87,13 @@ int32_t TextToLong(std::string_view text) {
 }
 
 int16_t TextToInteger(std::string_view text) {
-    const int32_t v = TextToLong(text);
-    if (v < -32768 || v > 32767)
+    return ToInteger(TextToLong(text));
+}
+
+int16_t ToInteger(int64_t value) {
+    if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
         throw RuntimeError(err::kOverflow);
-    return static_cast<int16_t>(v);
+    return static_cast<int16_t>(value);
 }
 
 Currency TextToCurrency(std::string_view text) {

@@ -29,6 +29,9 @@ struct Currency {
 // point ("2.81.1117.0" gives 2.81); 0 when there is none. Leading spaces are skipped.
 [[nodiscard]] double LeadingNumber(std::string_view text);
 
+// A 16-bit integer from a wider whole number; throws RuntimeError 6 (Overflow) when it does not
+// fit.
+[[nodiscard]] int16_t ToInteger(int64_t value);
 // Rounds half to even into the 32-bit range; throws RuntimeError 6 when out of range or not finite.
 [[nodiscard]] int32_t RoundToLong(double value);
 // Currency to the nearest whole number, half to even.

@@ -19,12 +19,24 @@ std::string LeftChars(std::string_view utf8, size_t n) {
     return std::string(utf8.substr(0, i));
 }
 
-std::string TrimSpaces(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
+namespace {
+
+std::string_view TrimAny(std::string_view text, std::string_view blanks) {
+    const size_t first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos)
         return {};
-    const size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
+    const size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+} // namespace
+
+std::string TrimSpaces(std::string_view text) {
+    return std::string(TrimAny(text, " "));
+}
+
+std::string_view TrimSpacesAndTabs(std::string_view text) {
+    return TrimAny(text, " \t");
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {

@@ -3,7 +3,7 @@
 // 26001 (key create/delete/open-for-delete, value delete, REG_BINARY of a non-array),
 // 0x800469A9 (failed or unsupported write), 0x800469AA (failure while enumerating subkeys);
 // the source is the executable's name without extension + ".cRegistry".
-// Properties: Get is X(), Let is SetX(value).
+// Each property reads through X() and is set through SetX(value).
 #pragma once
 
 #include "platform/RegistryConstants.h"

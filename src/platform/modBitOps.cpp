@@ -2,7 +2,7 @@
 #include "platform/modBitOps.h"
 
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 
 #include "platform/FolderListing.h"
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 namespace vellumo::modFileA {
 namespace {

@@ -7,6 +7,7 @@
 #include "platform/PathSeparator.h"
 #include "platform/RuntimeError.h"
 #include "platform/Text.h"
+#include "platform/UiService.h"
 #include "platform/Utf8Char.h"
 #include "platform/Variant.h"
 #include "platform/cRegistry.h"
@@ -15,7 +16,6 @@
 #include "settings/SequentialFile.h"
 #include "settings/modOptions.h"
 #include "state/PathSet.h"
-#include "ui/UiService.h"
 
 #include <algorithm>
 #include <optional>
@@ -24,8 +24,6 @@ namespace vellumo {
 namespace {
 
 constexpr std::string_view kClass = "cMRUFileList";
-// The list size used when "mru.ini" has to be created.
-constexpr int32_t kDefaultMaxCount = 6;
 // Display paths longer than this many characters are shortened in menu captions.
 constexpr size_t kMaxCaptionPath = 32;
 constexpr std::string_view kEllipsis = "...";
@@ -382,22 +380,4 @@ std::vector<int32_t> cMRUFileList::StoredFileNumbers(cRegistry& cR, int32_t coun
     return numbers;
 }
 
-namespace modMisc {
-
-void InitializeMRU(cMRUFileList& list, std::unique_ptr<cRegistry>& registry) {
-    try {
-        registry = std::make_unique<cRegistry>();
-        if (modOptions::gblnMRUUseRegistry) {
-            registry->SetClassKey(HKEY_CURRENT_USER);
-            registry->SetSectionKey(std::string(modOptions::kRegistryRoot) + "\\Files");
-        }
-        list.Load(modOptions::gblnMRUUseRegistry, *registry);
-        list.SetMaxFileCount(kDefaultMaxCount);
-    } catch (...) {
-        const RuntimeError e = CurrentRuntimeError();
-        ReportError(e.Number(), e.Description(), "modMisc", "InitializeMRU");
-    }
-}
-
-} // namespace modMisc
 } // namespace vellumo

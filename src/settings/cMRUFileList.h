@@ -2,7 +2,7 @@
 // under HKCU\Software\Kestrova\Vellumo\Files. Property and list members raise RuntimeError 9
 // (Subscript out of range) for an index outside the array, or any access while there is none.
 // The array holds at most kMaxEntries entries: a larger size raises 7 (Out of memory).
-// Properties: Get is X(), Let is SetX(value).
+// Each property reads through X() and is set through SetX(value).
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,8 @@ public:
     // The largest array the list accepts: far beyond any real list (the product keeps 6), small
     // enough that a corrupt size in "mru.ini" or the registry cannot exhaust memory.
     static constexpr int32_t kMaxEntries = 100000;
+    // The list's length when nothing says otherwise: a new "mru.ini", the window's list.
+    static constexpr int32_t kDefaultMaxCount = 6;
 
     [[nodiscard]] int32_t MaxFileCount() const { return m_lMaxCount; }
     // When lMax differs from the maximum: resizes the array to 1..lMax keeping the entries that
@@ -62,11 +64,5 @@ private:
     int32_t m_lFileCount = 0;
     std::vector<std::string> m_sFiles; // index 0 unused; empty vector: no array
 };
-
-namespace modMisc {
-// Replaces the registry object, points it at the "\Files" key when the list lives in the
-// registry, loads the list and sets its maximum to 6.
-void InitializeMRU(cMRUFileList& list, std::unique_ptr<cRegistry>& registry);
-} // namespace modMisc
 
 } // namespace vellumo

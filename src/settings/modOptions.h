@@ -83,7 +83,7 @@ bool Settings_ConvertMRUToReg();
 // The path when a file exists there (modFileA::FileExists), otherwise the empty text.
 [[nodiscard]] std::string GetFileToOpen(const std::string& path);
 
-// Restores every global of this module to its start value (a fresh OptionsState).
+// Restores every global of this module to its start value (OptionVariables.def).
 void ResetState();
 
 } // namespace vellumo::modOptions

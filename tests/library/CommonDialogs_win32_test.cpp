@@ -1,8 +1,8 @@
 // The dialog wrappers over the system's common dialogs (Wine's comdlg32 under Xvfb): a second
 // thread plays the user, finding the dialog and typing a name or pressing OK or Cancel.
 #include "library/GCommonDialog.h"
-#include "library/win32/Win32DialogBackend.h"
 #include "support/TestEnvironment.h"
+#include "ui/win32/Win32DialogBackend.h"
 
 #include <windows.h>
 

@@ -5,6 +5,7 @@
 #include "platform/modRegistry.h"
 #include "settings/SettingsTestSupport.h"
 #include "settings/cMRUFileList.h"
+#include "settings/modMisc.h"
 
 namespace vellumo {
 namespace {

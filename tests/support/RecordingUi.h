@@ -2,7 +2,7 @@
 // and clipboard texts.
 #pragma once
 
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <string>
 #include <vector>

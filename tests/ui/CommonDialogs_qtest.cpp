@@ -3,9 +3,9 @@
 #include "library/CColorDialog.h"
 #include "library/CommonDialogFlags.h"
 #include "library/GCommonDialog.h"
-#include "library/qt/QtDialogBackend.h"
 #include "support/RecordingUi.h"
 #include "support/TestEnvironment.h"
+#include "ui/qt/QtDialogBackend.h"
 
 #include <QApplication>
 #include <QColorDialog>

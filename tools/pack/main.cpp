@@ -4,7 +4,7 @@
 #include "library/CEncryption.h"
 #include "library/CLZ.h"
 #include "platform/CodePage.h"
-#include "ui/HeadlessUi.h"
+#include "platform/HeadlessUi.h"
 
 #include <clocale>
 #include <cstdio>

@@ -5,6 +5,7 @@
 
 #include "platform/COSInfo.h"
 #include "platform/CodePage.h"
+#include "platform/Environment.h"
 #include "platform/RuntimeError.h"
 
 #include <cerrno>
@@ -112,9 +113,8 @@ std::array<uint8_t, 16> NewGuid() {
 std::string LanguageName() {
     // The locale messages are shown in: LC_ALL overrides LC_MESSAGES, which overrides LANG.
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0')
-            return LanguageNameFromLocale(value);
+        if (HasEnvironmentValue(variable))
+            return LanguageNameFromLocale(EnvironmentValue(variable));
     }
     return LanguageNameFromLocale("");
 }
@@ -129,10 +129,9 @@ std::string WindowsFolder() {
 
 // $TMPDIR when set and not empty, else /tmp/. As on Windows, the folder is not checked to exist.
 std::string TempFolder() {
-    const char* tmpdir = std::getenv("TMPDIR");
-    if (tmpdir == nullptr || *tmpdir == '\0')
+    if (!HasEnvironmentValue("TMPDIR"))
         return kDefaultTempFolder;
-    std::string folder = FromAnsi(tmpdir);
+    std::string folder = FromAnsi(EnvironmentValue("TMPDIR"));
     if (folder.back() != '/')
         folder += '/';
     return folder;

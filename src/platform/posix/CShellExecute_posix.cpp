@@ -1,11 +1,12 @@
 // CShellExecute on Linux: documents, folders, addresses and e-mail through xdg-open (the
-// freedesktop convention), printing through lp, programs started directly with posix_spawn.
+// freedesktop convention), printing through lp, programs started directly.
 // Nothing waits for a started program; an opener's verdict is awaited for a bounded time only.
 // Children let go of while they run are reaped by the sweep of a later launch or query.
 #include "platform/CShellExecute.h"
 
 #include "platform/CodePage.h"
 #include "platform/EnvironmentText.h"
+#include "platform/posix/ProcessStart.h"
 
 #include <cctype>
 #include <cerrno>
@@ -16,7 +17,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -33,9 +33,6 @@ constexpr int32_t kInstanceAccepted = 42;
 
 constexpr const char* kOpener = "xdg-open";
 constexpr const char* kPrinter = "lp";
-constexpr const char* kNullDevice = "/dev/null";
-// The search path a shell uses when PATH is not set.
-constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin";
 
 // xdg-open's documented exit statuses.
 constexpr int kOpenerSyntaxError = 1;  // e.g. an empty target
@@ -46,67 +43,6 @@ constexpr int kOpenerNoPermission = 5; // a file target that cannot be read
 
 // How often a bounded wait looks at the opener: short against xdg-open's usual 50-250 ms.
 constexpr auto kPollInterval = 2ms;
-
-struct SpawnRequest {
-    std::string program;           // a path, or a name to look up on PATH when searchPath
-    std::vector<std::string> argv; // argv[0] included
-    std::string directory;         // working folder; empty: the program's own
-    bool searchPath = false;
-    bool quietOutput = false; // standard output to /dev/null (helper tools only)
-};
-
-// Owns the attributes and file actions of one posix_spawn call.
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        posix_spawn_file_actions_init(&actions_);
-        posix_spawnattr_init(&attributes_);
-    }
-    ~SpawnSetup() {
-        posix_spawnattr_destroy(&attributes_);
-        posix_spawn_file_actions_destroy(&actions_);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    posix_spawn_file_actions_t actions_;
-    posix_spawnattr_t attributes_;
-};
-
-// Starts the request's program; 0 or the errno of the failed start (exec errors included).
-int Spawn(const SpawnRequest& request, pid_t& pid) {
-    SpawnSetup setup;
-    // The child reads nothing of ours and inherits no descriptor beyond the standard three.
-    posix_spawn_file_actions_addopen(&setup.actions_, STDIN_FILENO, kNullDevice, O_RDONLY, 0);
-    if (request.quietOutput)
-        posix_spawn_file_actions_addopen(&setup.actions_, STDOUT_FILENO, kNullDevice, O_WRONLY, 0);
-    if (!request.directory.empty())
-        posix_spawn_file_actions_addchdir_np(&setup.actions_, request.directory.c_str());
-    posix_spawn_file_actions_addclosefrom_np(&setup.actions_, STDERR_FILENO + 1);
-
-    // A session of its own (no terminal signals from ours), no blocked signals, and the
-    // signals a toolkit may ignore or catch back at their default action.
-    posix_spawnattr_setflags(&setup.attributes_,
-                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&setup.attributes_, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int signal : {SIGPIPE, SIGCHLD, SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1,
-                       SIGUSR2, SIGTSTP, SIGTTIN, SIGTTOU})
-        sigaddset(&defaults, signal);
-    posix_spawnattr_setsigdefault(&setup.attributes_, &defaults);
-
-    std::vector<char*> argv;
-    for (const std::string& argument : request.argv)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    return request.searchPath ? posix_spawnp(&pid, request.program.c_str(), &setup.actions_,
-                                             &setup.attributes_, argv.data(), environ)
-                              : posix_spawn(&pid, request.program.c_str(), &setup.actions_,
-                                            &setup.attributes_, argv.data(), environ);
-}
 
 // The children let go of while they still ran, waiting to be reaped by a later sweep.
 std::vector<pid_t>& LetGoChildren() {
@@ -182,12 +118,6 @@ bool IsDirectory(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool IsExecutableFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           access(path.c_str(), X_OK) == 0;
-}
-
 // A missing target: "file not found" when its folder exists, "path not found" when not.
 int32_t MissingPathCode(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -243,6 +173,16 @@ int32_t CodeForOpenerStatus(int waitStatus, const std::string& target) {
     }
 }
 
+// The opener or the print spooler, found on PATH, on one target; their own output is theirs.
+process::StartRequest HelperTool(const char* tool, const std::string& target) {
+    process::StartRequest request;
+    request.program = tool;
+    request.argv = {tool, SafeTarget(target)};
+    request.searchPath = true;
+    request.quietOutput = true;
+    return request;
+}
+
 // A started opener (pid) or, when it could not start (pid 0), the shell's code.
 struct OpenerStart {
     pid_t pid = 0;
@@ -252,7 +192,9 @@ struct OpenerStart {
 // Starts xdg-open on the target, in the given working folder.
 OpenerStart StartOpener(const std::string& target, const std::string& directory) {
     pid_t pid = 0;
-    const int error = Spawn({kOpener, {kOpener, SafeTarget(target)}, directory, true, true}, pid);
+    process::StartRequest request = HelperTool(kOpener, target);
+    request.directory = directory;
+    const int error = process::StartProcess(request, pid);
     if (error == ENOENT)
         return {0, CShellExecute::kNoAssociation}; // no opener installed: nothing can open anything
     if (error != 0)
@@ -271,8 +213,7 @@ int32_t Print(const std::string& path) {
     if (access(path.c_str(), R_OK) != 0)
         return CShellExecute::kAccessDenied;
     pid_t pid = 0;
-    const int error =
-        Spawn({kPrinter, {kPrinter, SafeTarget(path)}, std::string(), true, true}, pid);
+    const int error = process::StartProcess(HelperTool(kPrinter, path), pid);
     if (error == ENOENT)
         return CShellExecute::kNoAssociation; // no print spooler
     if (error != 0)
@@ -284,26 +225,6 @@ int32_t Print(const std::string& path) {
     }
     return WIFEXITED(*status) && WEXITSTATUS(*status) == 0 ? kInstanceAccepted
                                                            : CShellExecute::kNoAssociation;
-}
-
-// The executable a program name without "/" stands for: the first match on PATH, or "".
-std::string SearchPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    const std::string_view folders = path != nullptr ? path : kDefaultSearchPath;
-    size_t start = 0;
-    while (start <= folders.size()) {
-        size_t end = folders.find(':', start);
-        if (end == std::string_view::npos)
-            end = folders.size();
-        // An empty entry is the current folder, as in the shell.
-        const std::string folder =
-            end == start ? "." : std::string(folders.substr(start, end - start));
-        const std::string candidate = folder + "/" + name;
-        if (IsExecutableFile(candidate))
-            return std::filesystem::absolute(candidate).string();
-        start = end + 1;
-    }
-    return std::string();
 }
 
 } // namespace
@@ -361,13 +282,13 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
     std::string located = target;
     if (!HasScheme(target)) {
         if (target.find('/') == std::string::npos)
-            program = SearchPath(target);
+            program = process::FindOnSearchPath(target);
         if (program.empty()) {
             located = target[0] == '/' || folder.empty() ? target : folder + "/" + target;
             struct stat info {};
             if (stat(located.c_str(), &info) != 0)
                 return {UnreachableCode(located, errno), 0};
-            if (IsExecutableFile(located))
+            if (process::IsExecutableFile(located))
                 program = std::filesystem::absolute(located).string();
         }
     }
@@ -377,7 +298,11 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
         for (const std::string& word : shellexec::SplitParameters(parameters))
             argv.push_back(ToAnsi(word));
         pid_t pid = 0;
-        const int error = Spawn({program, argv, folder, false, false}, pid);
+        process::StartRequest request;
+        request.program = program;
+        request.argv = std::move(argv);
+        request.directory = folder;
+        const int error = process::StartProcess(request, pid);
         if (error != 0)
             return {CodeForSpawnError(error), 0};
         return {kInstanceAccepted, static_cast<int32_t>(pid)};

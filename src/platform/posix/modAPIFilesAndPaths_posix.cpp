@@ -3,7 +3,7 @@
 #include "platform/modAPIFilesAndPaths.h"
 
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

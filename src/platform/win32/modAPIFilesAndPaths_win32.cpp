@@ -4,7 +4,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/RuntimeError.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <windows.h>
 

@@ -2,11 +2,12 @@
 // platform plugins.
 #include "ui/qt/DisplayProbe.h"
 
+#include "platform/Environment.h"
+
 #include <QDir>
 #include <QLibraryInfo>
 #include <QStringList>
 
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <sys/socket.h>
@@ -17,14 +18,9 @@
 namespace vellumo::ui {
 namespace {
 
-std::string Variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
-
 // A full X11 connection (authentication included), closed at once.
 bool X11Reachable(std::string& reason) {
-    const std::string display = Variable("DISPLAY");
+    const std::string display = EnvironmentValue("DISPLAY");
     if (display.empty()) {
         reason = "DISPLAY is not set";
         return false;
@@ -42,14 +38,14 @@ bool X11Reachable(std::string& reason) {
 // The compositor listens on WAYLAND_DISPLAY: an absolute socket path, or a name in
 // XDG_RUNTIME_DIR.
 bool WaylandSocketReachable(std::string& reason) {
-    const std::string name = Variable("WAYLAND_DISPLAY");
+    const std::string name = EnvironmentValue("WAYLAND_DISPLAY");
     if (name.empty()) {
         reason = "WAYLAND_DISPLAY is not set";
         return false;
     }
     std::string path = name;
     if (name.front() != '/') {
-        const std::string runtime = Variable("XDG_RUNTIME_DIR");
+        const std::string runtime = EnvironmentValue("XDG_RUNTIME_DIR");
         if (runtime.empty()) {
             reason = "the Wayland display \"" + name + "\" has no XDG_RUNTIME_DIR";
             return false;
@@ -119,7 +115,7 @@ DisplayChoice ChooseNamed(std::string_view platforms) {
 } // namespace
 
 DisplayChoice ChooseDisplay() {
-    if (const std::string named = Variable("QT_QPA_PLATFORM"); !named.empty())
+    if (const std::string named = EnvironmentValue("QT_QPA_PLATFORM"); !named.empty())
         return ChooseNamed(named);
     DisplayChoice choice;
     std::string x11Reason, waylandReason;
@@ -131,9 +127,9 @@ DisplayChoice ChooseDisplay() {
         // Qt may try the other kind first and end the process when it fails.
         choice.usable = true;
         choice.platformArguments = {"-platform", x11 ? "xcb" : "wayland"};
-    } else if (Variable("DISPLAY").empty()) {
+    } else if (EnvironmentValue("DISPLAY").empty()) {
         choice.reason = waylandReason;
-    } else if (Variable("WAYLAND_DISPLAY").empty()) {
+    } else if (EnvironmentValue("WAYLAND_DISPLAY").empty()) {
         choice.reason = x11Reason;
     } else {
         choice.reason = x11Reason + "; " + waylandReason;

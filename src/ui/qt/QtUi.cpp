@@ -1,7 +1,7 @@
 // Qt implementation of the UI service.
 #include "ui/qt/QtUi.h"
 
-#include "ui/posix/ClipboardHandOver.h"
+#include "ui/qt/ClipboardHandOver.h"
 #include "ui/qt/DiagnosticWindow.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "ui/win32/Win32DiagnosticWindow.h"
 
 #include "platform/CodePage.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <windows.h>
 

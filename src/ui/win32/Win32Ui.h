@@ -3,7 +3,7 @@
 #pragma once
 
 #include "diagnostic/WindowHost.h"
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,21 +1,19 @@
 // Starting the clipboard keeper: its standard input carries the text; its exit status says
 // whether it holds the clipboard.
-#include "ui/posix/ClipboardHandOver.h"
+#include "ui/qt/ClipboardHandOver.h"
 
 #include "InstallLayout.h"
 #include "platform/SystemProbes.h"
-#include "ui/posix/FileDescriptorIo.h"
+#include "platform/posix/FileDescriptorIo.h"
+#include "platform/posix/ProcessStart.h"
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace vellumo::ui {
 namespace {
@@ -35,13 +33,12 @@ bool HandClipboardToKeeper(const std::string& text) {
     int input[2];
     if (pipe2(input, O_CLOEXEC) != 0)
         return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    char* argv[] = {const_cast<char*>(kKeeperProgram), nullptr};
+    process::StartRequest request;
+    request.program = keeper;
+    request.argv = {kKeeperProgram};
+    request.standardInput = input[0];
     pid_t child = -1;
-    const int spawned = posix_spawn(&child, keeper.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = process::StartProcess(request, child);
     close(input[0]);
     if (spawned != 0) {
         close(input[1]);

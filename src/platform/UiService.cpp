@@ -1,7 +1,7 @@
 // The process-wide UI service pointer and the platform layer's error box.
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
-#include "ui/HeadlessUi.h"
+#include "platform/HeadlessUi.h"
 
 namespace vellumo::ui {
 namespace {

@@ -1,6 +1,6 @@
 // The common dialogs of comdlg32 behind the dialog wrappers: records in, results out, hooks
 // forwarded, exceptions of a hook carried past the system's frames.
-#include "library/win32/Win32DialogBackend.h"
+#include "ui/win32/Win32DialogBackend.h"
 
 #include "platform/CodePage.h"
 #include "platform/Text.h"

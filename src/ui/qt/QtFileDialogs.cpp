@@ -1,7 +1,7 @@
 // The open and save dialogs on Qt: the record's filter, flags and buffers on a QFileDialog, and
 // its signals as file-dialog notifications.
-#include "library/qt/QtDialogBackend.h"
-#include "library/qt/QtDialogSupport.h"
+#include "ui/qt/QtDialogBackend.h"
+#include "ui/qt/QtDialogSupport.h"
 
 #include "library/CommonDialogFlags.h"
 #include "platform/Text.h"

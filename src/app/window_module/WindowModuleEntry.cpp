@@ -1,10 +1,11 @@
 // The window module on Linux: the Qt application, UI service, dialog backend and the run with a
 // window. The program loads it only when a display may exist.
 #include "app/ProgramServices.h"
+#include "app/WindowModule.h"
 #include "diagnostic/modMain.h"
 #include "library/DialogBackend.h"
-#include "library/qt/QtDialogBackend.h"
 #include "ui/qt/DisplayProbe.h"
+#include "ui/qt/QtDialogBackend.h"
 #include "ui/qt/QtUi.h"
 
 #include <QApplication>
@@ -14,15 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// The program's status for "no display could be opened": it then runs headless.
-constexpr int kNoDisplay = -1;
-
-} // namespace
-
-// Runs the program with its window and returns its exit status; kNoDisplay, with the reason in
-// `reason` (NUL-terminated, cut to reasonSize), when no display can be opened.
+// The window module's entry (window_module::Entry).
 extern "C" __attribute__((visibility("default"))) int
 vellumo_run_with_window(int argc, char* argv[], char* reason, size_t reasonSize) {
     const vellumo::ui::DisplayChoice display = vellumo::ui::ChooseDisplay();
@@ -32,7 +25,7 @@ vellumo_run_with_window(int argc, char* argv[], char* reason, size_t reasonSize)
             std::memcpy(reason, display.reason.data(), length);
             reason[length] = '\0';
         }
-        return kNoDisplay;
+        return vellumo::window_module::kNoDisplay;
     }
     std::vector<std::string> arguments(argv, argv + argc);
     arguments.insert(arguments.end(), display.platformArguments.begin(),
@@ -50,7 +43,7 @@ vellumo_run_with_window(int argc, char* argv[], char* reason, size_t reasonSize)
     const vellumo::ProgramServices services(ui, ui, dialogs);
     vellumo::modMain::Main();
     if (!ui.WindowShown())
-        return 0; // the run ended before the window, as the product does
+        return 0; // the run ended before the window: nothing more to show
     const int status = QApplication::exec();
     // The product's clipboard keeps a copied report after the program has ended.
     ui.KeepClipboardAfterExit();

@@ -2,34 +2,27 @@
 // with its window; otherwise the headless run writes the report to standard output (exit 0 when
 // the window would have been shown, 1 when the run ended before it).
 #include "InstallLayout.h"
+#include "app/WindowModule.h"
 #include "diagnostic/WindowHost.h"
 #include "diagnostic/modMain.h"
+#include "platform/Environment.h"
+#include "platform/HeadlessUi.h"
 #include "platform/SystemProbes.h"
-#include "ui/HeadlessUi.h"
 
 #include <array>
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <dlfcn.h>
 #include <string>
 
 namespace {
 
-// The window module's file name, beside the program or in its installed folder.
-constexpr const char* kWindowModule = "libvellumo-gui.so";
-constexpr const char* kWindowEntry = "vellumo_run_with_window";
-// What the window module's entry returns when no display can be opened.
-constexpr int kNoDisplay = -1;
+using namespace vellumo;
+
 constexpr size_t kReasonSize = 512;
 
 bool HasDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0')
-            return true;
-    }
-    return false;
+    return HasEnvironmentValue("DISPLAY") || HasEnvironmentValue("WAYLAND_DISPLAY");
 }
 
 // The report goes out whether or not the run reached the window: a run that ended early still
@@ -47,17 +40,15 @@ int RunHeadless() {
     return windows.WindowShown() ? 0 : 1;
 }
 
-using WindowEntry = int (*)(int, char**, char*, size_t);
-
 // The module's entry, or nullptr (with the reason on standard error) when it cannot be loaded.
-WindowEntry LoadWindowModule() {
+window_module::Entry LoadWindowModule() {
     const std::string path =
-        vellumo::probes::CompanionFile(kWindowModule, vellumo::build::kWindowModuleFolder);
+        probes::CompanionFile(window_module::kFileName, build::kWindowModuleFolder);
     if (path.empty()) {
         std::fprintf(stderr,
                      "VellumoDiagnostic: cannot load the window module (%s is neither beside the "
                      "program nor in %s); the report follows.\n",
-                     kWindowModule, vellumo::build::kWindowModuleFolder);
+                     window_module::kFileName, build::kWindowModuleFolder);
         return nullptr;
     }
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -67,10 +58,10 @@ WindowEntry LoadWindowModule() {
                      dlerror());
         return nullptr;
     }
-    auto entry = reinterpret_cast<WindowEntry>(dlsym(module, kWindowEntry));
+    auto entry = reinterpret_cast<window_module::Entry>(dlsym(module, window_module::kEntryName));
     if (entry == nullptr)
         std::fprintf(stderr, "VellumoDiagnostic: %s has no entry %s; the report follows.\n",
-                     path.c_str(), kWindowEntry);
+                     path.c_str(), window_module::kEntryName);
     return entry;
 }
 
@@ -79,10 +70,10 @@ WindowEntry LoadWindowModule() {
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     if (HasDisplay()) {
-        if (WindowEntry runWithWindow = LoadWindowModule()) {
+        if (window_module::Entry runWithWindow = LoadWindowModule()) {
             std::array<char, kReasonSize> reason{};
             const int status = runWithWindow(argc, argv, reason.data(), reason.size());
-            if (status != kNoDisplay)
+            if (status != window_module::kNoDisplay)
                 return status;
             std::fprintf(stderr,
                          "VellumoDiagnostic: cannot open the display (%s); the report follows.\n",

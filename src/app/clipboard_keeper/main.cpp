@@ -4,13 +4,14 @@
 // detached child serves the text until another program takes the clipboard, or hands it to a
 // running clipboard manager. On Wayland without X11 the text goes to wl-copy, which serves it the
 // same way where the compositor allows it.
-#include "ui/posix/FileDescriptorIo.h"
+#include "platform/Environment.h"
+#include "platform/posix/FileDescriptorIo.h"
+#include "platform/posix/ProcessStart.h"
 #include "ui/x11/ClipboardKeeper.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/wait.h>
@@ -23,11 +24,6 @@ constexpr size_t kLargestText = 64 * 1024 * 1024;
 constexpr int kHeld = 0;
 constexpr int kNotHeld = 1;
 constexpr int kBadInput = 2;
-
-bool HasVariable(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
 
 // The detached server must not hold the terminal or the starter's pipes open.
 void DetachStandardStreams() {
@@ -45,25 +41,27 @@ int HandToWlCopy(const std::string& text) {
     int input[2];
     if (pipe2(input, O_CLOEXEC) != 0)
         return kNotHeld;
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(input[0], 0);
-        execlp("wl-copy", "wl-copy", "--type", "text/plain;charset=utf-8",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    vellumo::process::StartRequest request;
+    request.program = "wl-copy";
+    request.argv = {"wl-copy", "--type", "text/plain;charset=utf-8"};
+    request.searchPath = true;
+    request.standardInput = input[0];
+    pid_t child = -1;
+    const int started = vellumo::process::StartProcess(request, child);
     close(input[0]);
-    const bool written = child > 0 && vellumo::posixio::WriteAll(input[1], text);
-    close(input[1]);
-    if (child < 0)
+    if (started != 0) {
+        close(input[1]);
+        if (started == ENOENT)
+            std::fputs("vellumo-clipboard-keeper: wl-copy is not installed; the clipboard ends "
+                       "with the program\n",
+                       stderr);
         return kNotHeld;
+    }
+    const bool written = vellumo::posixio::WriteAll(input[1], text);
+    close(input[1]);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
-        std::fputs("vellumo-clipboard-keeper: wl-copy is not installed; the clipboard ends with "
-                   "the program\n",
-                   stderr);
     return written && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kHeld : kNotHeld;
 }
 
@@ -112,7 +110,7 @@ int main() {
         std::fputs("vellumo-clipboard-keeper: the text cannot be read or is too long\n", stderr);
         return kBadInput;
     }
-    if (!HasVariable("DISPLAY") && HasVariable("WAYLAND_DISPLAY"))
+    if (!vellumo::HasEnvironmentValue("DISPLAY") && vellumo::HasEnvironmentValue("WAYLAND_DISPLAY"))
         return HandToWlCopy(text);
     return KeepOnX11(text);
 }

@@ -1,8 +1,8 @@
 // The print and page-setup dialogs on Qt: the record's page range, options and margins on a
 // QPrinter shown in QPrintDialog or QPageSetupDialog, and the printer's settings back as a device
 // mode.
-#include "library/qt/QtDialogBackend.h"
-#include "library/qt/QtDialogSupport.h"
+#include "ui/qt/QtDialogBackend.h"
+#include "ui/qt/QtDialogSupport.h"
 
 #include "library/CommonDialogFlags.h"
 #include "platform/NumberText.h"

@@ -1,5 +1,5 @@
 // The headless UI service: message boxes on standard error.
-#include "ui/HeadlessUi.h"
+#include "platform/HeadlessUi.h"
 
 #include <cstdio>
 #include <string>

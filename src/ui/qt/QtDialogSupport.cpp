@@ -1,5 +1,5 @@
 // Conversions, owner windows, device modes and hook sessions of the Qt dialogs.
-#include "library/qt/QtDialogSupport.h"
+#include "ui/qt/QtDialogSupport.h"
 
 #include "library/CommonDialogFlags.h"
 

@@ -1,7 +1,7 @@
 // The Qt dialog backend's own state (open dialogs, kept printers, system colours) and its colour
 // and font dialogs.
-#include "library/qt/QtDialogBackend.h"
-#include "library/qt/QtDialogSupport.h"
+#include "ui/qt/QtDialogBackend.h"
+#include "ui/qt/QtDialogSupport.h"
 
 #include "library/CommonDialogFlags.h"
 #include "platform/NumberText.h"

@@ -2,7 +2,7 @@
 // first button taken) and the clipboard is unavailable.
 #pragma once
 
-#include "ui/UiService.h"
+#include "platform/UiService.h"
 
 namespace vellumo::ui {
 

@@ -3,7 +3,7 @@
 // ends the program at once.
 #include "app/ProgramServices.h"
 #include "diagnostic/modMain.h"
-#include "library/win32/Win32DialogBackend.h"
+#include "ui/win32/Win32DialogBackend.h"
 #include "ui/win32/Win32Ui.h"
 
 #include <windows.h>
