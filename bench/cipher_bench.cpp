@@ -1,5 +1,5 @@
 // Enciphering speed of CEncryption::EncryptString for passwords of several lengths, against the
-// keystream applied one byte at a time as the classic procedure does.
+// keystream applied one byte at a time, as the cipher is described (docs/cipher.md).
 #include "library/CEncryption.h"
 
 #include <benchmark/benchmark.h>
@@ -45,8 +45,9 @@ BENCHMARK(BM_EncryptString)
     ->Arg(64)
     ->Unit(benchmark::kMillisecond);
 
-// The keystream one byte at a time, with the key index and key bytes as the classic keeps them.
-void BM_EncryptClassic(benchmark::State& state) {
+// The keystream one byte at a time, with the key index and key bytes kept as the description
+// keeps them.
+void BM_EncryptByteAtATime(benchmark::State& state) {
     std::vector<uint8_t> data(kTextCharacters * 2, 0x5A);
     const std::string password = Password(state.range(0));
     for (auto _ : state) {
@@ -71,6 +72,6 @@ void BM_EncryptClassic(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
 }
-BENCHMARK(BM_EncryptClassic)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncryptByteAtATime)->Arg(8)->Unit(benchmark::kMillisecond);
 
 } // namespace

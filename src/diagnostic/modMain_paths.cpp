@@ -37,7 +37,7 @@ std::string& ProgramFolderOverride() {
     return folder;
 }
 
-// Creates one folder level, raising the error the classic MkDir raises.
+// Creates one folder level; a failure raises the run-time error that says why (ErrorFromErrno).
 void MakeFolder(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::create_directory(ToAnsi(path), ec) || !ec)

@@ -49,8 +49,8 @@ void RefuseOutputOverInput(const std::string& input, const std::string& output) 
 BinaryOutputFile::BinaryOutputFile(const std::string& path) {
     const fs::path systemPath = SystemPath(path);
     std::error_code ec;
-    // The classic Kill: remove the old file first, ignoring every failure. Devices and pipes
-    // (a support engineer's /dev/null or /dev/stdout) are written in place, never removed.
+    // An old file is removed first, whatever the failure: the output is a new file. Devices and
+    // pipes (a support engineer's /dev/null or /dev/stdout) are written in place, never removed.
     if (!path.empty() && fs::is_regular_file(systemPath, ec))
         fs::remove(systemPath, ec);
     file_.reset(OpenStdioFile(path, StdioMode::kOutput).release());

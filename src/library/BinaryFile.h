@@ -1,5 +1,5 @@
 // Raw-byte files of the library classes: an input file read in chunks and an output file written
-// in chunks, with failures mapped onto the classic run-time error numbers.
+// in chunks, with failures mapped onto the program's run-time error numbers.
 #pragma once
 
 #include <cstddef>

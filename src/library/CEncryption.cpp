@@ -152,8 +152,8 @@ bool CEncryption::EncryptFile() {
             progress(0.0f);
         std::vector<uint8_t> chunk(kChunkBytes + 1);
         uint64_t done = 0;
-        // The classic ReadFile: chunks of 32767 bytes, but when the next chunk would reach the
-        // end of the file it takes the whole remainder.
+        // Chunks of 32767 bytes, but when the next chunk would reach the end of the file it takes
+        // the whole remainder: the enciphered bytes depend on where the chunks end.
         auto nextChunkSize = [&]() -> size_t {
             if (done + 1 > total)
                 return 0;

@@ -192,8 +192,8 @@ public:
     // CDN_FILEOK with 1). Ignored for a dialog that is not up.
     virtual void SetMessageResult(WindowHandle dialog, intptr_t result) = 0;
 
-    // The system colour `index` (0 to 15, the classic display-element order); nullopt when the
-    // toolkit has none, and the wrappers use cdlg::FallbackSystemColor.
+    // The system colour `index` (0 to 15, numbered by display element as the system numbers them);
+    // nullopt when the toolkit has none, and the wrappers use cdlg::FallbackSystemColor.
     [[nodiscard]] virtual std::optional<int32_t> SystemColor(int index) const;
     // A device context of the default printer, or 0 when there is none.
     [[nodiscard]] virtual DeviceContext DefaultPrinterDC();

@@ -20,6 +20,7 @@ void ResetState();
 } // namespace vellumo::modDebug
 
 namespace vellumo {
-// "When a text is logged": LogMsg only while the debug flag is on.
+// Logs the message through LogMsg when debug mode is on, and does nothing otherwise: every stage
+// logs through this, so a run without debug mode never touches the log folder.
 void DebugLog(std::string_view message);
 } // namespace vellumo

@@ -44,16 +44,6 @@ constexpr int32_t kBuildMask = 0x7FFF;
 // system neither creates the file nor checks that the name is free.
 constexpr uint32_t kTempFileUnique = 1;
 
-// Runs a member's body; an unexpected failure shows the member's error box and gives `failure`.
-template <typename R, typename Body> R Guarded(std::string_view member, R failure, Body&& body) {
-    try {
-        return std::forward<Body>(body)();
-    } catch (...) {
-        ui::ShowErrorBox(member, CurrentRuntimeError());
-        return failure;
-    }
-}
-
 // A Boolean setting as the system takes it: widened with its sign, True = -1.
 int32_t SignWidened(bool value) {
     return value ? -1 : 0;
@@ -64,136 +54,139 @@ int32_t SignWidened(bool value) {
 // ---- Members served by the operating system ----
 
 bool COSInfo::Beep() const {
-    return Guarded("Beep", false, [] { return osinfo::detail::BeepSwitch() != 0; });
+    return ui::ReportingFailures("Beep", false, [] { return osinfo::detail::BeepSwitch() != 0; });
 }
 
 void COSInfo::SetBeep(bool fValue) {
-    Guarded("Beep", 0, [fValue] {
+    ui::ReportingFailures("Beep", 0, [fValue] {
         osinfo::detail::SetBeepSwitch(SignWidened(fValue));
         return 0;
     });
 }
 
 std::string COSInfo::ComputerName() const {
-    return Guarded("ComputerName", std::string(),
-                   [] { return TrimNulls(osinfo::detail::ComputerNameText()); });
+    return ui::ReportingFailures("ComputerName", std::string(),
+                                 [] { return TrimNulls(osinfo::detail::ComputerNameText()); });
 }
 
 void COSInfo::SetComputerName(const std::string& strValue) {
-    Guarded("ComputerName", 0, [&] {
+    ui::ReportingFailures("ComputerName", 0, [&] {
         osinfo::detail::RenameComputer(strValue);
         return 0;
     });
 }
 
 std::string COSInfo::CurrentHardwareProfile() const {
-    return Guarded("CurrentHardwareProfile", std::string(),
-                   [] { return TrimNulls(osinfo::detail::HardwareProfileName()); });
+    return ui::ReportingFailures("CurrentHardwareProfile", std::string(),
+                                 [] { return TrimNulls(osinfo::detail::HardwareProfileName()); });
 }
 
 std::string COSInfo::GUID() const {
-    return Guarded("GUID", std::string(),
-                   [] { return osinfo::GuidTextFromBytes(osinfo::detail::NewGuid()); });
+    return ui::ReportingFailures(
+        "GUID", std::string(), [] { return osinfo::GuidTextFromBytes(osinfo::detail::NewGuid()); });
 }
 
 std::string COSInfo::Language() const {
-    return Guarded("Language", std::string(),
-                   [] { return TrimNulls(osinfo::detail::LanguageName()); });
+    return ui::ReportingFailures("Language", std::string(),
+                                 [] { return TrimNulls(osinfo::detail::LanguageName()); });
 }
 
 std::string COSInfo::OSAdditional() const {
-    return Guarded("OSAdditional", std::string(),
-                   [] { return TrimNulls(osinfo::detail::ServicePackText()); });
+    return ui::ReportingFailures("OSAdditional", std::string(),
+                                 [] { return TrimNulls(osinfo::detail::ServicePackText()); });
 }
 
 int32_t COSInfo::OSBuild() const {
-    return Guarded("OSBuild", int32_t{0}, [] {
+    return ui::ReportingFailures("OSBuild", int32_t{0}, [] {
         return static_cast<int32_t>(osinfo::detail::Version().build) & kBuildMask;
     });
 }
 
 int32_t COSInfo::OSMajorVersion() const {
-    return Guarded("OSMajorVersion", int32_t{0},
-                   [] { return static_cast<int32_t>(osinfo::detail::Version().major); });
+    return ui::ReportingFailures("OSMajorVersion", int32_t{0}, [] {
+        return static_cast<int32_t>(osinfo::detail::Version().major);
+    });
 }
 
 int32_t COSInfo::OSMinorVersion() const {
-    return Guarded("OSMinorVersion", int32_t{0},
-                   [] { return static_cast<int32_t>(osinfo::detail::Version().minor); });
+    return ui::ReportingFailures("OSMinorVersion", int32_t{0}, [] {
+        return static_cast<int32_t>(osinfo::detail::Version().minor);
+    });
 }
 
 bool COSInfo::ScreenSaverActive() const {
-    return Guarded("ScreenSaverActive", false,
-                   [] { return osinfo::detail::ScreenSaverSwitch() != 0; });
+    return ui::ReportingFailures("ScreenSaverActive", false,
+                                 [] { return osinfo::detail::ScreenSaverSwitch() != 0; });
 }
 
 void COSInfo::SetScreenSaverActive(bool fValue) {
-    Guarded("ScreenSaverActive", 0, [fValue] {
+    ui::ReportingFailures("ScreenSaverActive", 0, [fValue] {
         osinfo::detail::SetScreenSaverSwitch(SignWidened(fValue));
         return 0;
     });
 }
 
 int32_t COSInfo::ScreenSaverTimeout() const {
-    return Guarded("ScreenSaverTimeout", int32_t{0},
-                   [] { return osinfo::detail::ScreenSaverSeconds(); });
+    return ui::ReportingFailures("ScreenSaverTimeout", int32_t{0},
+                                 [] { return osinfo::detail::ScreenSaverSeconds(); });
 }
 
 void COSInfo::SetScreenSaverTimeout(int32_t lngValue) {
-    Guarded("ScreenSaverTimeout", 0, [lngValue] {
+    ui::ReportingFailures("ScreenSaverTimeout", 0, [lngValue] {
         osinfo::detail::SetScreenSaverSeconds(lngValue);
         return 0;
     });
 }
 
 std::string COSInfo::SystemDirectory() const {
-    return Guarded("SystemDirectory", std::string(),
-                   [] { return TrimNulls(osinfo::detail::SystemFolder()); });
+    return ui::ReportingFailures("SystemDirectory", std::string(),
+                                 [] { return TrimNulls(osinfo::detail::SystemFolder()); });
 }
 
 std::string COSInfo::TempFile(const std::string& strPrefix) const {
-    return Guarded("TempFile", std::string(), [&] {
+    return ui::ReportingFailures("TempFile", std::string(), [&] {
         return TrimNulls(osinfo::detail::TempFileName(strPrefix, kTempFileUnique));
     });
 }
 
 std::string COSInfo::TempPath() const {
-    return Guarded("TempPath", std::string(),
-                   [] { return TrimNulls(osinfo::detail::TempFolder()); });
+    return ui::ReportingFailures("TempPath", std::string(),
+                                 [] { return TrimNulls(osinfo::detail::TempFolder()); });
 }
 
 std::string COSInfo::UserName() const {
-    return Guarded("UserName", std::string(),
-                   [] { return TrimNulls(osinfo::detail::LoginName()); });
+    return ui::ReportingFailures("UserName", std::string(),
+                                 [] { return TrimNulls(osinfo::detail::LoginName()); });
 }
 
 std::string COSInfo::WindowsDirectory() const {
-    return Guarded("WindowsDirectory", std::string(),
-                   [] { return TrimNulls(osinfo::detail::WindowsFolder()); });
+    return ui::ReportingFailures("WindowsDirectory", std::string(),
+                                 [] { return TrimNulls(osinfo::detail::WindowsFolder()); });
 }
 
 int32_t COSInfo::WindowsType() const {
-    return Guarded("WindowsType", int32_t{0},
-                   [] { return static_cast<int32_t>(osinfo::detail::Version().platformId); });
+    return ui::ReportingFailures("WindowsType", int32_t{0}, [] {
+        return static_cast<int32_t>(osinfo::detail::Version().platformId);
+    });
 }
 
 // ---- Members served by the UI service and the registry store ----
 
 std::string COSInfo::DefaultCompanyName() const {
-    return Guarded("DefaultCompanyName", std::string(), [] {
+    return ui::ReportingFailures("DefaultCompanyName", std::string(), [] {
         return VariantToText(
             RegistryGetKeyValue(HKEY_CURRENT_USER, kSetupUserInfoKey, "DefCompany"));
     });
 }
 
 std::string COSInfo::DefaultUserName() const {
-    return Guarded("DefaultUserName", std::string(), [] {
+    return ui::ReportingFailures("DefaultUserName", std::string(), [] {
         return VariantToText(RegistryGetKeyValue(HKEY_CURRENT_USER, kSetupUserInfoKey, "DefName"));
     });
 }
 
 int32_t COSInfo::DisplayColors() const {
-    return Guarded("DisplayColors", int32_t{0}, [] {
+    return ui::ReportingFailures("DisplayColors", int32_t{0}, [] {
         const ui::ScreenFacts screen = ui::Ui().Screen();
         const int64_t depth = int64_t{screen.bitsPerPixel} * screen.planes;
         if (depth == kTrueColorDepth)
@@ -208,13 +201,13 @@ int32_t COSInfo::DisplayColors() const {
 }
 
 bool COSInfo::LargeFonts() const {
-    return Guarded("LargeFonts", false,
-                   [] { return ui::Ui().Screen().logicalDpiX == kLargeFontsDpi; });
+    return ui::ReportingFailures("LargeFonts", false,
+                                 [] { return ui::Ui().Screen().logicalDpiX == kLargeFontsDpi; });
 }
 
 void COSInfo::GetWorkArea(int16_t& intLeft, int16_t& intTop, int16_t& intWidth,
                           int16_t& intHeight) const {
-    Guarded("GetWorkArea", 0, [&] {
+    ui::ReportingFailures("GetWorkArea", 0, [&] {
         const ui::ScreenFacts screen = ui::Ui().Screen();
         // Assigned one after another: an overflow leaves the earlier arguments assigned.
         intLeft = ToInteger(screen.workLeft);
@@ -228,7 +221,7 @@ void COSInfo::GetWorkArea(int16_t& intLeft, int16_t& intTop, int16_t& intWidth,
 // ---- Private helpers ----
 
 std::string COSInfo::TrimNulls(const std::string& text) {
-    return Guarded("TrimNulls", std::string(), [&] {
+    return ui::ReportingFailures("TrimNulls", std::string(), [&] {
         const size_t nul = text.find('\0');
         if (nul == std::string::npos)
             return text;
@@ -241,7 +234,7 @@ std::string COSInfo::TrimNulls(const std::string& text) {
 
 Variant COSInfo::RegistryGetKeyValue(int32_t hKeyRoot, const std::string& strKeyName,
                                      const std::string& strValueName) {
-    return Guarded("RegistryGetKeyValue", Variant{}, [&]() -> Variant {
+    return ui::ReportingFailures("RegistryGetKeyValue", Variant{}, [&]() -> Variant {
         regapi::KeyHandle key;
         if (key.Open(hKeyRoot, ToAnsi(strKeyName), regapi::KEY_QUERY_VALUE) != regapi::kSuccess)
             return Empty{};

@@ -21,15 +21,6 @@ struct ShellSettings {
 };
 ShellSettings g_settings;
 
-template <typename R, typename Body> R Guarded(std::string_view operation, R failure, Body&& body) {
-    try {
-        return std::forward<Body>(body)();
-    } catch (...) {
-        ui::ShowErrorBox(operation, CurrentRuntimeError());
-        return failure;
-    }
-}
-
 int32_t LaunchResult(int32_t shellValue) {
     return shellValue > kLargestErrorCode ? CShellExecute::kAccepted : shellValue;
 }
@@ -59,7 +50,7 @@ void CShellExecute::ClearLaunchState() {
 }
 
 bool CShellExecute::StillExecuting() {
-    return Guarded("StillExecuting", false, [this] {
+    return ui::ReportingFailures("StillExecuting", false, [this] {
         // No extended launch since the last plain one: nothing to ask about.
         if (m_lInstApp == 0)
             return false;
@@ -68,7 +59,7 @@ bool CShellExecute::StillExecuting() {
 }
 
 int32_t CShellExecute::Explore(int32_t lnghWnd, const std::string& strFolder, int32_t eShowStyle) {
-    return Guarded("Explore", int32_t{0}, [&] {
+    return ui::ReportingFailures("Explore", int32_t{0}, [&] {
         ClearLaunchState();
         return LaunchResult(PlainCall(lnghWnd, "explore", strFolder, eShowStyle));
     });
@@ -76,7 +67,7 @@ int32_t CShellExecute::Explore(int32_t lnghWnd, const std::string& strFolder, in
 
 int32_t CShellExecute::LaunchDocument(int32_t lnghWnd, const std::string& strDocument,
                                       const std::string& strStartIn, int32_t eShowStyle) {
-    return Guarded("LaunchDocument", int32_t{0}, [&] {
+    return ui::ReportingFailures("LaunchDocument", int32_t{0}, [&] {
         ClearLaunchState();
         const ExtendedResult launch =
             ExtendedCall(lnghWnd, "Open", strDocument, std::string(), strStartIn, eShowStyle);
@@ -88,7 +79,7 @@ int32_t CShellExecute::LaunchDocument(int32_t lnghWnd, const std::string& strDoc
 
 int32_t CShellExecute::LaunchEmail(int32_t lnghWnd, const std::string& strAddress,
                                    int32_t eShowStyle) {
-    return Guarded("LaunchEmail", int32_t{0}, [&] {
+    return ui::ReportingFailures("LaunchEmail", int32_t{0}, [&] {
         ClearLaunchState();
         // The address follows the scheme as given: no separator, no encoding.
         return LaunchResult(PlainCall(lnghWnd, nullptr, "mailto:" + strAddress, eShowStyle));
@@ -97,7 +88,7 @@ int32_t CShellExecute::LaunchEmail(int32_t lnghWnd, const std::string& strAddres
 
 int32_t CShellExecute::LaunchFolder(int32_t lnghWnd, const std::string& strFolder,
                                     int32_t eShowStyle) {
-    return Guarded("LaunchFolder", int32_t{0}, [&] {
+    return ui::ReportingFailures("LaunchFolder", int32_t{0}, [&] {
         ClearLaunchState();
         return LaunchResult(PlainCall(lnghWnd, "open", strFolder, eShowStyle));
     });
@@ -106,7 +97,7 @@ int32_t CShellExecute::LaunchFolder(int32_t lnghWnd, const std::string& strFolde
 int32_t CShellExecute::LaunchProgram(int32_t lnghWnd, const std::string& strProgram,
                                      const std::string& strParameters,
                                      const std::string& strStartIn, int32_t eShowStyle) {
-    return Guarded("LaunchProgram", int32_t{0}, [&] {
+    return ui::ReportingFailures("LaunchProgram", int32_t{0}, [&] {
         ClearLaunchState();
         const ExtendedResult launch =
             ExtendedCall(lnghWnd, "Open", strProgram, strParameters, strStartIn, eShowStyle);
@@ -117,14 +108,14 @@ int32_t CShellExecute::LaunchProgram(int32_t lnghWnd, const std::string& strProg
 }
 
 int32_t CShellExecute::LaunchURL(int32_t lnghWnd, const std::string& strURL, int32_t eShowStyle) {
-    return Guarded("LaunchURL", int32_t{0}, [&] {
+    return ui::ReportingFailures("LaunchURL", int32_t{0}, [&] {
         ClearLaunchState();
         return LaunchResult(PlainCall(lnghWnd, nullptr, strURL, eShowStyle));
     });
 }
 
 int32_t CShellExecute::PrintDocument(int32_t lnghWnd, const std::string& strDocument) {
-    return Guarded("PrintDocument", int32_t{0}, [&] {
+    return ui::ReportingFailures("PrintDocument", int32_t{0}, [&] {
         ClearLaunchState();
         // Printing never shows a window, whatever the caller would like.
         return LaunchResult(PlainCall(lnghWnd, "print", strDocument, kShowHidden));

@@ -33,7 +33,7 @@ struct FolderEntry {
 // Deletes one file, ignoring any failure.
 void DeleteOneFile(const std::string& path);
 
-// Wildcards as the classic file functions read them: "*" any run of characters, "?" exactly one;
+// Wildcards as the product's file patterns use them: "*" any run of characters, "?" exactly one;
 // a final ".*" also matches names without an extension ("*.*" matches every name). Case
 // sensitive.
 [[nodiscard]] bool MatchesWildcard(std::string_view pattern, std::string_view name);

@@ -1,4 +1,4 @@
-// Classic number conversions, independent of the C library's locale-dependent parsers.
+// Number conversions, independent of the C library's locale-dependent parsers.
 #include "platform/NumberText.h"
 
 #include "platform/RuntimeError.h"
@@ -170,7 +170,7 @@ std::string FormatDouble(double value) {
     if (value == std::floor(value) && std::fabs(value) < 1e15) {
         return std::to_string(static_cast<long long>(value));
     }
-    // The classic form shows up to 15 significant digits, shortest that reads back.
+    // Up to 15 significant digits, the shortest that reads back: what a stored value shows.
     char buf[64];
     for (int precision = 1; precision <= 15; ++precision) {
         auto [p, ec] =

@@ -1,4 +1,5 @@
-// Numbers to and from text the classic way: conversions that raise Type mismatch or Overflow,
+// Numbers to and from text as settings and reports write them: conversions that raise Type
+// mismatch or Overflow,
 // the leading-number parser, fixed-point sizes, and formatting with the user's decimal separator.
 #pragma once
 

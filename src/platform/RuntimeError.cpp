@@ -1,4 +1,4 @@
-// Classic run-time error numbers and descriptions, and the mapping of C++ exceptions onto them.
+// Run-time error numbers and descriptions, and the mapping of C++ exceptions onto them.
 #include "platform/RuntimeError.h"
 
 #include <cerrno>
@@ -7,7 +7,7 @@
 
 namespace vellumo {
 
-std::string ClassicDescription(int32_t number) {
+std::string RuntimeErrorDescription(int32_t number) {
     // clang-format off
     switch (number) {
     case err::kInvalidProcedureCall: return "Invalid procedure call or argument";
@@ -30,7 +30,8 @@ std::string ClassicDescription(int32_t number) {
     // clang-format on
 }
 
-RuntimeError::RuntimeError(int32_t number) : RuntimeError(number, ClassicDescription(number)) {}
+RuntimeError::RuntimeError(int32_t number)
+    : RuntimeError(number, RuntimeErrorDescription(number)) {}
 
 RuntimeError::RuntimeError(int32_t number, std::string description, std::string source)
     : number_(number), description_(std::move(description)), source_(std::move(source)) {}

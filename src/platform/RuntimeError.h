@@ -1,6 +1,6 @@
-// The program's run-time error: number, description and source, as the classic run-time
-// table numbers them. Procedures that "raise" throw it; procedures that "report and return"
-// catch it (and anything else) at their own boundary.
+// The program's run-time error: number, description and source, numbered as in the table
+// below, which support and the stored error reports know. Procedures that "raise" throw it;
+// procedures that "report and return" catch it (and anything else) at their own boundary.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 namespace vellumo {
 
-// Numbers of the classic run-time table used by the program.
+// The run-time error numbers the program uses.
 namespace err {
 inline constexpr int32_t kInvalidProcedureCall = 5;
 inline constexpr int32_t kOverflow = 6;
@@ -30,13 +30,13 @@ inline constexpr int32_t kPathNotFound = 76;
 inline constexpr int32_t kUnloadDuringLoad = 364;
 } // namespace err
 
-// The classic description of a run-time error number ("Overflow" for 6 ...). Numbers outside
-// the table give "Application-defined or object-defined error", as the classic runtime does.
-[[nodiscard]] std::string ClassicDescription(int32_t number);
+// The description of a run-time error number ("Overflow" for 6 ...). Numbers outside the table
+// give "Application-defined or object-defined error".
+[[nodiscard]] std::string RuntimeErrorDescription(int32_t number);
 
 class RuntimeError : public std::exception {
 public:
-    // Description defaults to the classic text of the number.
+    // Description defaults to the number's text (RuntimeErrorDescription).
     explicit RuntimeError(int32_t number);
     RuntimeError(int32_t number, std::string description, std::string source = {});
 
@@ -65,7 +65,7 @@ enum class FileAction {
     kWrite, // writing, flushing or closing an open file
 };
 
-// The classic run-time error for a C library errno value. Opening and creating folders:
+// The run-time error for a C library errno value. Opening and creating folders:
 // ENOENT 53 (File not found) for input, 76 (Path not found) otherwise; ENOTDIR 76;
 // ENAMETOOLONG, EINVAL, ELOOP 52 (Bad file name or number); ENOSPC (and EDQUOT) 61 (Disk full);
 // EIO 57 (Device I/O error); ETXTBSY, EBUSY 70 (Permission denied: the file is in use); every

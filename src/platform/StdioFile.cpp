@@ -1,4 +1,4 @@
-// Stream files with the classic run-time errors.
+// Stream files with the program's run-time errors.
 #include "platform/StdioFile.h"
 
 #include "platform/CodePage.h"
@@ -13,8 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The classic input open tells a missing folder from a missing file; the C library calls both
-// ENOENT.
+// Opening for input tells a missing folder (76) from a missing file (53); the C library calls
+// both ENOENT.
 bool FolderOfFileMissing(const std::string& systemPath) {
     const fs::path folder = fs::path(systemPath).parent_path();
     std::error_code ec;

@@ -1,4 +1,4 @@
-// Files through the C library's streams with the classic run-time errors: opening for input,
+// Files through the C library's streams with the program's run-time errors: opening for input,
 // output or appending, reading and writing raw bytes, closing with the final flush checked.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/InstalledService.h"
 #include "platform/RuntimeError.h"
@@ -56,5 +57,17 @@ using ScopedUi = ScopedInstall<UiService, &SetUi>;
 // The platform layer's error box: OK only, no icon, titled with the procedure's name,
 // text "Error: " + number + ". " + description.
 void ShowErrorBox(std::string_view procedure, const RuntimeError& error);
+
+// Runs a utility routine's body; any failure shows the routine's error box (ShowErrorBox) and
+// gives `failure`, so the routine reports and returns instead of raising.
+template <typename R, typename Body>
+R ReportingFailures(std::string_view procedure, R failure, Body&& body) {
+    try {
+        return std::forward<Body>(body)();
+    } catch (...) {
+        ShowErrorBox(procedure, CurrentRuntimeError());
+        return failure;
+    }
+}
 
 } // namespace vellumo::ui

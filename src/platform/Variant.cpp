@@ -1,4 +1,4 @@
-// Classic conversions of registry variants to text and to 32-bit integers.
+// Conversions of registry variants to text and to 32-bit integers.
 #include "platform/Variant.h"
 
 #include "platform/NumberText.h"

@@ -1,5 +1,5 @@
 // The variant values that registry reads and writes carry: Empty, a 16- or 32-bit integer,
-// a text or an array of bytes, with the classic conversions between them.
+// a text or an array of bytes, with the conversions between them that settings rely on.
 #pragma once
 
 #include <cstdint>

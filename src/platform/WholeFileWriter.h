@@ -54,6 +54,11 @@ private:
 
     void Fail(int errorNumber);
     void CloseAndRemove();
+    // The platform's primitives: the system's words for an error number, closing a handle,
+    // removing a file.
+    static std::string SystemErrorText(int errorNumber);
+    static void CloseSystemHandle(Handle handle);
+    static void RemoveSystemFile(const std::string& path);
 
     std::string target_;
     std::string temporary_;

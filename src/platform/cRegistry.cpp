@@ -149,7 +149,7 @@ void cRegistry::SetValue(const Variant& vValue) {
     if (key.Create(m_hClassKey, ToAnsi(m_sSectionKey), kWriteAccess) != regapi::kSuccess)
         Raise(kErrRegistry, description);
     const std::string name = ToAnsi(m_sValueKey);
-    // Status of an unsupported ValueType: the classic "Type mismatch".
+    // Status of an unsupported ValueType: run-time error 13, "Type mismatch".
     constexpr long kUnsupportedType = 13;
     long status = kUnsupportedType;
     switch (m_eValueType) {
@@ -168,7 +168,7 @@ void cRegistry::SetValue(const Variant& vValue) {
     case REG_BINARY: {
         const auto* bytes = std::get_if<ByteArray>(&vValue);
         if (bytes == nullptr)
-            Raise(kErrRegistry, ClassicDescription(kErrRegistry));
+            Raise(kErrRegistry, RuntimeErrorDescription(kErrRegistry));
         // Every element of the array is written; arrays that Value (Get) returns end with one
         // extra 0 that a caller writing them back drops itself.
         status = regapi::SetValue(key.Get(), name, REG_BINARY, bytes->data(),

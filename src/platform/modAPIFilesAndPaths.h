@@ -15,8 +15,8 @@ namespace vellumo::modAPIFilesAndPaths {
 // streams 0 to 2. The caller closes it with CloseFileHandle.
 [[nodiscard]] int32_t GetFileHandle(const std::string& path);
 void CloseFileHandle(int32_t handle);
-// The file's size in bytes, 2 GiB and more included (the classic routine kept only the low 32
-// bits, so a 3 GiB file came out negative); -1 when it cannot be opened for reading and writing
+// The file's size in bytes, 2 GiB and more included (a 32-bit size would make a 3 GiB file
+// negative); -1 when it cannot be opened for reading and writing
 // (a read-only file included).
 [[nodiscard]] int64_t GetFileSize(const std::string& path);
 

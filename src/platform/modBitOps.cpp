@@ -1,4 +1,5 @@
-// 32-bit bit arithmetic on signed values, through double precision as the classic code does.
+// 32-bit bit arithmetic on signed values: computed in double precision, then rounded and brought
+// back into the signed 32-bit range modulo 2^32, so a shift into bit 31 gives a negative value.
 #include "platform/modBitOps.h"
 
 #include "platform/RuntimeError.h"

@@ -17,7 +17,7 @@ constexpr const char* kStringNotSaved = "No! Key to Delete Or Key Not Found";
 constexpr const char* kLongNotSaved = "No! Failed to save Value";
 constexpr uint32_t kDwordSize = 4;
 
-// The classic RegOpenKeyA and RegCreateKeyA ask for every right the caller may have.
+// Keys are opened with every right the caller may have: a read-only key still opens for reading.
 constexpr uint32_t kOpenAccess = regapi::MAXIMUM_ALLOWED;
 
 } // namespace

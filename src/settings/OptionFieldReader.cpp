@@ -1,4 +1,4 @@
-// The classic sequential-input field rules over a byte stream.
+// The option files' field rules over a byte stream.
 #include "settings/OptionFieldReader.h"
 
 #include "platform/RuntimeError.h"

@@ -1,5 +1,6 @@
 // The field reader of the key-comma-value files ("options.ini", "auxiliary.ini", "mru.ini"): the
-// classic sequential-input rules, kept apart from file handling so any byte stream can drive it.
+// field rules of the files the product writes, kept apart from file handling so any byte stream
+// can drive it.
 #pragma once
 
 #include <streambuf>
@@ -7,7 +8,7 @@
 
 namespace vellumo::settings {
 
-// Reads fields from a byte stream the way the classic sequential "Input #" statement does:
+// Reads fields from a byte stream:
 // - a field ends at a comma or at a line end (CR LF, a lone CR or a lone LF), which is consumed;
 // - leading spaces are skipped; an unquoted field loses its trailing spaces;
 // - a field that starts with a double quote runs to the closing quote (commas and line ends
@@ -20,7 +21,7 @@ class OptionFieldReader {
 public:
     explicit OptionFieldReader(std::streambuf& input) : in_(input) {}
 
-    // True when no byte is left (the classic EOF test).
+    // True when no byte is left.
     [[nodiscard]] bool AtEnd() const;
     // The next field. Throws RuntimeError 62 (Input past end of file) when no byte is left.
     [[nodiscard]] std::string ReadField();

@@ -1,5 +1,5 @@
-// The sequential text files of the settings store: opening for input or output with the classic
-// run-time error numbers, and writing a whole text in the code page.
+// The sequential text files of the settings store: opening for input or output with the
+// program's run-time error numbers, and writing a whole text in the code page.
 #pragma once
 
 #include "platform/StdioFile.h"

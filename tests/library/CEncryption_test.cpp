@@ -13,7 +13,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // The keystream straight from its description, one byte at a time.
-Bytes ClassicEncipher(const std::u16string& password, Bytes data) {
+Bytes ReferenceEncipher(const std::u16string& password, Bytes data) {
     Bytes key;
     for (char16_t c : password) {
         key.push_back(static_cast<uint8_t>(c & 0xFF));
@@ -79,7 +79,7 @@ TEST_F(CEncryptionTest, ListedKeystreams) {
     EXPECT_EQ(EncipherFile("K", Bytes{0x5A}), Bytes{static_cast<uint8_t>(0x5A ^ 'K')});
 }
 
-TEST_F(CEncryptionTest, MatchesTheClassicKeystreamForManyPasswords) {
+TEST_F(CEncryptionTest, MatchesTheReferenceKeystreamForManyPasswords) {
     // Short and long passwords (the product K[j] x j is taken modulo 256 at any index), non-ASCII
     // characters, and lengths that end inside a pass and inside a chunk.
     const std::vector<std::pair<std::string, std::u16string>> passwords = {
@@ -95,13 +95,14 @@ TEST_F(CEncryptionTest, MatchesTheClassicKeystreamForManyPasswords) {
         {std::string(300, '~'), std::u16string(300, u'~')}};
     const Bytes data = RandomBytes(100000, 7);
     for (const auto& [utf8, password] : passwords) {
-        const Bytes expected = ClassicEncipher(password, data);
+        const Bytes expected = ReferenceEncipher(password, data);
         EXPECT_EQ(EncipherFile(utf8, data), expected) << password.size();
         CEncryption cipher;
         cipher.SetPassword(utf8);
         for (size_t length : {size_t{0}, size_t{2}, size_t{18}, size_t{8194}, size_t{50000}}) {
             const Bytes part(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-            EXPECT_EQ(cipher.EncryptString(AsText(part)), AsText(ClassicEncipher(password, part)));
+            EXPECT_EQ(cipher.EncryptString(AsText(part)),
+                      AsText(ReferenceEncipher(password, part)));
         }
     }
     EXPECT_TRUE(ui_.boxes.empty());

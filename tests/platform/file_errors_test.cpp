@@ -1,4 +1,4 @@
-// The classic run-time errors of failed file operations: the one errno table, and opening real
+// The run-time errors of failed file operations: the one errno table, and opening real
 // files for input, output and appending.
 #include "platform/RuntimeError.h"
 #include "platform/StdioFile.h"

@@ -59,7 +59,7 @@ TEST_F(MRUListTest, ArrayBoundsAndSizes) {
     EXPECT_FALSE(list.FileExists(6));
     EXPECT_EQ(ErrorOf([&] { (void)list.FileExists(0); }), 9);
     EXPECT_EQ(ErrorOf([&] { (void)list.FILE(7); }), 9);
-    // A size that would exhaust memory is refused as the classic runtime does; list unchanged.
+    // A size that would exhaust memory is refused with Out of memory (7); the list is unchanged.
     EXPECT_EQ(ErrorOf([&] { list.SetMaxFileCount(2000000000); }), err::kOutOfMemory);
     EXPECT_EQ(list.MaxFileCount(), 6);
 }

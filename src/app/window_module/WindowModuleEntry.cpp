@@ -45,7 +45,8 @@ vellumo_run_with_window(int argc, char* argv[], char* reason, size_t reasonSize)
     if (!ui.WindowShown())
         return 0; // the run ended before the window: nothing more to show
     const int status = QApplication::exec();
-    // The product's clipboard keeps a copied report after the program has ended.
+    // A copied report stays on the clipboard after the program has ended: the user pastes it into
+    // the message to support afterwards.
     ui.KeepClipboardAfterExit();
     return status;
 }

@@ -66,11 +66,6 @@ WholeFileWriter::WholeFileWriter(std::string target) : target_(std::move(target)
         Fail(errno);
 }
 
-WholeFileWriter::~WholeFileWriter() {
-    if (!committed_)
-        CloseAndRemove();
-}
-
 bool WholeFileWriter::Write(std::string_view bytes) {
     if (!IsOpen())
         return false;
@@ -109,25 +104,16 @@ bool WholeFileWriter::Commit() {
     return true;
 }
 
-void WholeFileWriter::Abandon() {
-    CloseAndRemove();
+std::string WholeFileWriter::SystemErrorText(int errorNumber) {
+    return std::strerror(errorNumber);
 }
 
-void WholeFileWriter::Fail(int errorNumber) {
-    errorNumber_ = errorNumber;
-    error_ = std::strerror(errorNumber);
-    CloseAndRemove();
+void WholeFileWriter::CloseSystemHandle(Handle handle) {
+    ::close(static_cast<int>(handle));
 }
 
-void WholeFileWriter::CloseAndRemove() {
-    if (handle_ != kClosed) {
-        ::close(static_cast<int>(handle_));
-        handle_ = kClosed;
-    }
-    if (!temporary_.empty()) {
-        unlink(temporary_.c_str());
-        temporary_.clear();
-    }
+void WholeFileWriter::RemoveSystemFile(const std::string& path) {
+    unlink(path.c_str());
 }
 
 } // namespace vellumo

@@ -77,11 +77,6 @@ WholeFileWriter::WholeFileWriter(std::string target) : target_(std::move(target)
     Fail(ERROR_FILE_EXISTS);
 }
 
-WholeFileWriter::~WholeFileWriter() {
-    if (!committed_)
-        CloseAndRemove();
-}
-
 bool WholeFileWriter::Write(std::string_view bytes) {
     if (!IsOpen())
         return false;
@@ -120,25 +115,16 @@ bool WholeFileWriter::Commit() {
     return true;
 }
 
-void WholeFileWriter::Abandon() {
-    CloseAndRemove();
+std::string WholeFileWriter::SystemErrorText(int errorNumber) {
+    return SystemMessage(static_cast<DWORD>(errorNumber));
 }
 
-void WholeFileWriter::Fail(int errorNumber) {
-    errorNumber_ = errorNumber;
-    error_ = SystemMessage(static_cast<DWORD>(errorNumber));
-    CloseAndRemove();
+void WholeFileWriter::CloseSystemHandle(Handle handle) {
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
-void WholeFileWriter::CloseAndRemove() {
-    if (handle_ != kClosed) {
-        CloseHandle(reinterpret_cast<HANDLE>(handle_));
-        handle_ = kClosed;
-    }
-    if (!temporary_.empty()) {
-        DeleteFileA(temporary_.c_str());
-        temporary_.clear();
-    }
+void WholeFileWriter::RemoveSystemFile(const std::string& path) {
+    DeleteFileA(path.c_str());
 }
 
 } // namespace vellumo

@@ -1,6 +1,6 @@
 // The file listing on Windows, through FindFirstFileA: the system matches the wildcards, and the
 // attributes give the facts (a normal file is one without the directory, hidden, system and
-// device attributes, as the classic directory listing with the normal attribute returns them).
+// device attributes: the files a listing of "normal" files is meant to see).
 #include "platform/FolderListing.h"
 
 #include "platform/CodePage.h"
