@@ -1,7 +1,10 @@
 // Entry point on Linux: with a display that can be opened, the window module (Qt) runs the program
 // with its window; otherwise the headless run writes the report to standard output (exit 0 when
-// the window would have been shown, 1 when the run ended before it).
+// the window would have been shown, 1 when the run ended before it). Options (app/CommandLine.h)
+// ask for the report as a document instead, or for the redacted report in the window.
 #include "InstallLayout.h"
+#include "app/CommandLine.h"
+#include "app/ReportRun.h"
 #include "diagnostic/WindowHost.h"
 #include "diagnostic/modMain.h"
 #include "platform/SystemProbes.h"
@@ -22,6 +25,13 @@ constexpr const char* kWindowEntry = "vellumo_run_with_window";
 // What the window module's entry returns when no display can be opened.
 constexpr int kNoDisplay = -1;
 constexpr size_t kReasonSize = 512;
+constexpr int kTrouble = 2;
+
+// Qt's own command-line options, which its window takes from the same command line.
+const vellumo::app::ToolkitOptions kQtOptions{
+    {"-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
+     "-qwindowicon", "-qwindowtitle", "-session", "-style", "-stylesheet", "-display", "-geometry"},
+    {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"}};
 
 bool HasDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -78,16 +88,23 @@ WindowEntry LoadWindowModule() {
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
-    if (HasDisplay()) {
+    const vellumo::app::CommandLine commandLine =
+        vellumo::app::ReadCommandLine({argv + 1, argv + argc}, kQtOptions);
+    if (commandLine.action != vellumo::app::CommandLine::Action::Run)
+        return vellumo::app::Answer(commandLine);
+    const vellumo::app::ProgramOptions& options = commandLine.options;
+    if (HasDisplay() && !options.Headless()) {
+        if (options.redact)
+            vellumo::app::ShowRedactedReportInWindow();
         if (WindowEntry runWithWindow = LoadWindowModule()) {
             std::array<char, kReasonSize> reason{};
             const int status = runWithWindow(argc, argv, reason.data(), reason.size());
             if (status != kNoDisplay)
-                return status;
+                return vellumo::app::WindowReportWithheld() ? kTrouble : status;
             std::fprintf(stderr,
                          "VellumoDiagnostic: cannot open the display (%s); the report follows.\n",
                          reason.data());
         }
     }
-    return RunHeadless();
+    return options.Any() ? vellumo::app::RunForSupport(options) : RunHeadless();
 }
