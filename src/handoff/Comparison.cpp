@@ -174,15 +174,18 @@ std::vector<Change> CompareReports(const std::vector<ReportLine>& earlier,
         nowAt[nowKeys[i]] = i;
 
     std::vector<Change> changes;
-    size_t nextEarlier = 0; // earlier lines before this one have been dealt with
-    const auto removedUpTo = [&](size_t end) {
-        for (; nextEarlier < end; ++nextEarlier) {
-            if (nowAt.contains(earlierKeys[nextEarlier]))
+    std::vector<bool> told(earlier.size(), false);
+    // The earlier lines from `from` on that are gone, up to the next one both reports share.
+    const auto removedFrom = [&](size_t from) {
+        for (size_t k = from; k < earlier.size() && !nowAt.contains(earlierKeys[k]); ++k) {
+            if (told[k])
                 continue;
-            const ReportLine& line = earlier[nextEarlier];
+            told[k] = true;
+            const ReportLine& line = earlier[k];
             changes.push_back({Change::Kind::Removed, line.label, line.value, {}, line.hasValue});
         }
     };
+    removedFrom(0);
     for (size_t i = 0; i < now.size(); ++i) {
         const ReportLine& line = now[i];
         const auto found = earlierAt.find(nowKeys[i]);
@@ -190,17 +193,12 @@ std::vector<Change> CompareReports(const std::vector<ReportLine>& earlier,
             changes.push_back({Change::Kind::Added, line.label, {}, line.value, line.hasValue});
             continue;
         }
-        // Earlier lines that are gone stand before the next line both reports share.
-        if (found->second >= nextEarlier) {
-            removedUpTo(found->second);
-            nextEarlier = found->second + 1;
-        }
         const ReportLine& before = earlier[found->second];
         if (before.value != line.value)
             changes.push_back(
                 {Change::Kind::Changed, line.label, before.value, line.value, line.hasValue});
+        removedFrom(found->second + 1);
     }
-    removedUpTo(earlier.size());
     return changes;
 }
 

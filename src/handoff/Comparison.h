@@ -49,7 +49,8 @@ struct Change {
 // The changes from `earlier` to `now`. A line is known by its label and how many lines with the
 // same label came before it (the two icon lines share theirs). Lines of both with different
 // values are Changed, lines only in `now` Added, lines only in `earlier` Removed; the list runs
-// in this run's report order, a removed line standing before the next line both reports share.
+// in this run's report order, a removed line standing right after the line both reports share
+// that came before it in `earlier`.
 [[nodiscard]] std::vector<Change> CompareReports(const std::vector<ReportLine>& earlier,
                                                  const std::vector<ReportLine>& now);
 
