@@ -9,6 +9,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace vellumo::handoff {
@@ -100,18 +101,31 @@ EarlierReport FromMarkdown(std::string_view content) {
     return NotAReport("it holds no report block");
 }
 
-std::string Keyed(const std::string& label, int occurrence) {
-    return label + '\n' + std::to_string(occurrence);
-}
-
-// Each line's key: its label and how many lines with that label came before it.
-std::vector<std::string> Keys(const std::vector<ReportLine>& lines) {
-    std::map<std::string, int> seen;
-    std::vector<std::string> keys;
-    keys.reserve(lines.size());
-    for (const ReportLine& line : lines)
-        keys.push_back(Keyed(line.label, seen[line.label]++));
-    return keys;
+// For each line of `now`, the line of `earlier` it stands for, if any. Lines are matched within
+// their label: first those with the same value, then the rest in their order.
+std::vector<std::optional<size_t>> Match(const std::vector<ReportLine>& earlier,
+                                         const std::vector<ReportLine>& now) {
+    std::map<std::string, std::vector<size_t>> earlierByLabel;
+    for (size_t k = 0; k < earlier.size(); ++k)
+        earlierByLabel[earlier[k].label].push_back(k);
+    std::vector<std::optional<size_t>> match(now.size());
+    std::vector<bool> taken(earlier.size(), false);
+    const auto pass = [&](bool sameValue) {
+        for (size_t i = 0; i < now.size(); ++i) {
+            if (match[i])
+                continue;
+            for (const size_t k : earlierByLabel[now[i].label]) {
+                if (!taken[k] && (!sameValue || earlier[k].value == now[i].value)) {
+                    match[i] = k;
+                    taken[k] = true;
+                    break;
+                }
+            }
+        }
+    };
+    pass(true);
+    pass(false);
+    return match;
 }
 
 } // namespace
@@ -164,20 +178,17 @@ std::string_view KindWord(Change::Kind kind) {
 
 std::vector<Change> CompareReports(const std::vector<ReportLine>& earlier,
                                    const std::vector<ReportLine>& now) {
-    const std::vector<std::string> earlierKeys = Keys(earlier);
-    const std::vector<std::string> nowKeys = Keys(now);
-    std::map<std::string, size_t> earlierAt;
-    for (size_t i = 0; i < earlier.size(); ++i)
-        earlierAt[earlierKeys[i]] = i;
-    std::map<std::string, size_t> nowAt;
-    for (size_t i = 0; i < now.size(); ++i)
-        nowAt[nowKeys[i]] = i;
-
+    const std::vector<std::optional<size_t>> match = Match(earlier, now);
+    std::vector<bool> shared(earlier.size(), false);
+    for (const std::optional<size_t>& k : match) {
+        if (k)
+            shared[*k] = true;
+    }
     std::vector<Change> changes;
     std::vector<bool> told(earlier.size(), false);
     // The earlier lines from `from` on that are gone, up to the next one both reports share.
     const auto removedFrom = [&](size_t from) {
-        for (size_t k = from; k < earlier.size() && !nowAt.contains(earlierKeys[k]); ++k) {
+        for (size_t k = from; k < earlier.size() && !shared[k]; ++k) {
             if (told[k])
                 continue;
             told[k] = true;
@@ -188,16 +199,15 @@ std::vector<Change> CompareReports(const std::vector<ReportLine>& earlier,
     removedFrom(0);
     for (size_t i = 0; i < now.size(); ++i) {
         const ReportLine& line = now[i];
-        const auto found = earlierAt.find(nowKeys[i]);
-        if (found == earlierAt.end()) {
+        if (!match[i]) {
             changes.push_back({Change::Kind::Added, line.label, {}, line.value, line.hasValue});
             continue;
         }
-        const ReportLine& before = earlier[found->second];
+        const ReportLine& before = earlier[*match[i]];
         if (before.value != line.value)
             changes.push_back(
                 {Change::Kind::Changed, line.label, before.value, line.value, line.hasValue});
-        removedFrom(found->second + 1);
+        removedFrom(*match[i] + 1);
     }
     return changes;
 }

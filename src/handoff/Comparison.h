@@ -46,9 +46,10 @@ struct Change {
 // "changed", "added" or "removed".
 [[nodiscard]] std::string_view KindWord(Change::Kind kind);
 
-// The changes from `earlier` to `now`. A line is known by its label and how many lines with the
-// same label came before it (the two icon lines share theirs). Lines of both with different
-// values are Changed, lines only in `now` Added, lines only in `earlier` Removed; the list runs
+// The changes from `earlier` to `now`. Lines are matched by label; among lines that share one
+// (the settings' option file and the two icon files share "File exists"), those with the same
+// value first, then the others in their order. Matched lines with different values are Changed,
+// lines only in `now` Added, lines only in `earlier` Removed; the list runs
 // in this run's report order, a removed line standing right after the line both reports share
 // that came before it in `earlier`.
 [[nodiscard]] std::vector<Change> CompareReports(const std::vector<ReportLine>& earlier,

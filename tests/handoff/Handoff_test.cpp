@@ -2,6 +2,7 @@
 // exactly, text with verdict lines, Markdown with a fence the report cannot close, every format
 // read back by --compare, redaction across the whole document, and the exit statuses.
 #include "handoff/Handoff.h"
+#include "handoff/Redaction.h"
 
 #include "support/JsonSchemaCheck.h"
 
@@ -111,8 +112,9 @@ TEST(Handoff, RedactionCoversTheWholeDocument) {
     EXPECT_EQ(handoff.document.find("Plans"), std::string::npos) << "recent file names";
     const Json document = Json::parse(handoff.document);
     EXPECT_EQ(document["facts"]["user"], "<user>");
-    EXPECT_EQ(document["facts"]["recent_files"][0]["path"], "~/<file 1>.vnt");
-    EXPECT_EQ(document["comparison"]["file"], "~/old report.json");
+    const std::string home = PlatformRedactionRules().homePlaceholder;
+    EXPECT_EQ(document["facts"]["recent_files"][0]["path"], home + "/<file 1>.vnt");
+    EXPECT_EQ(document["comparison"]["file"], home + "/old report.json");
     EXPECT_EQ(document["lines"].back()["label"], "Redacted");
 }
 

@@ -79,6 +79,7 @@ TEST_F(ReportOptionsWin32Test, JsonValidatesAndCarriesThePrintedReport) {
 }
 
 TEST_F(ReportOptionsWin32Test, OutputFileAndCmdRedirectionGetTheWholeDocument) {
+    ASSERT_EQ(Run({"--print"}).exitCode, 1); // the first run migrates
     const path saved = Home() / "saved.txt";
     ProcessResult r = Run({"--output=" + saved.string()});
     EXPECT_EQ(r.exitCode, 1);
