@@ -37,9 +37,24 @@ bool EndsPath(char c) {
            static_cast<unsigned char>(c) < 0x20;
 }
 
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // The length in bytes of a match of `needle` at byte `at` of `text`; 0 when it does not match.
 size_t MatchAt(std::string_view text, size_t at, std::string_view needle,
                const RedactionRules& rules) {
+    // Most positions differ in their first byte: tell them without decoding.
+    if (needle.empty() || at >= text.size())
+        return 0;
+    const char first = text[at];
+    const char wanted = needle.front();
+    const bool bothAscii = static_cast<unsigned char>(first | wanted) < 0x80;
+    if (bothAscii && first != wanted &&
+        !(IsSeparator(first, rules.backslashSeparates) &&
+          IsSeparator(wanted, rules.backslashSeparates)) &&
+        !(rules.foldCase && AsciiLower(first) == AsciiLower(wanted)))
+        return 0;
     size_t i = at;
     for (size_t j = 0; j < needle.size();) {
         if (i >= text.size())
