@@ -3,6 +3,7 @@
 // --output whole or not at all, --redact with its fail-closed refusal, each check's PASS and FAIL
 // and --compare against a saved report.
 #include "integration/settings_support.h"
+#include "settings/SettingsTestSupport.h"
 #include "support/JsonSchemaCheck.h"
 
 #include <cstdlib>
@@ -14,14 +15,7 @@ using test::ProcessResult;
 using test::Strings;
 namespace fs = std::filesystem;
 
-Strings CrLfLines(const std::string& text) {
-    Strings lines;
-    for (size_t start = 0, end = 0; start < text.size(); start = end + 2) {
-        end = std::min(text.find("\r\n", start), text.size());
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
+using test::CrLfLines;
 
 bool Has(const Strings& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -262,9 +256,7 @@ TEST_F(ReportOptionsTest, OldDataAccessFailsItsCheckAndWhatFollowsIsSkipped) {
     const nlohmann::json document = nlohmann::json::parse(r.out);
     EXPECT_EQ(test::SchemaErrors(document, test::ReportSchema()), Strings{});
     EXPECT_EQ(document["complete"], false);
-    std::map<std::string, std::string> statuses;
-    for (const auto& check : document["checks"])
-        statuses[check["id"]] = check["status"];
+    std::map<std::string, std::string> statuses = test::CheckStatuses(document);
     EXPECT_EQ(statuses["data-access"], "fail");
     EXPECT_EQ(statuses["scripting"], "skip");
     EXPECT_EQ(statuses["data-folder"], "skip");

@@ -70,9 +70,7 @@ TEST_F(ReportOptionsWin32Test, JsonValidatesAndCarriesThePrintedReport) {
     EXPECT_EQ(test::SchemaErrors(document, test::ReportSchema()), Strings{});
     EXPECT_EQ(document["report"], print.out);
     EXPECT_EQ(document["complete"], false);
-    std::map<std::string, std::string> statuses;
-    for (const auto& check : document["checks"])
-        statuses[check["id"]] = check["status"];
+    std::map<std::string, std::string> statuses = test::CheckStatuses(document);
     EXPECT_EQ(statuses["data-access"], "fail");
     EXPECT_EQ(statuses["scripting"], "skip");
     EXPECT_EQ(statuses["registry"], "pass");

@@ -128,4 +128,11 @@ const Json& ReportSchema() {
     return schema;
 }
 
+std::map<std::string, std::string> CheckStatuses(const Json& document) {
+    std::map<std::string, std::string> statuses;
+    for (const Json& check : document.value("checks", Json::array()))
+        statuses[check["id"].get<std::string>()] = check["status"].get<std::string>();
+    return statuses;
+}
+
 } // namespace vellumo::test

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,5 +19,8 @@ namespace vellumo::test {
 
 // docs/report-format.schema.json as the build found it.
 [[nodiscard]] const nlohmann::json& ReportSchema();
+
+// The "checks" of a report document: each check's status by its id.
+[[nodiscard]] std::map<std::string, std::string> CheckStatuses(const nlohmann::json& document);
 
 } // namespace vellumo::test
