@@ -6,9 +6,13 @@
 namespace vellumo::handoff {
 namespace {
 
+// The message line (after the program's name) and the window's notice when redaction fails.
 constexpr const char* kWithheld =
     "redaction could not hide the user's name or the home folder everywhere, so the report is "
     "not shown";
+constexpr const char* kWithheldNotice =
+    "Redaction could not hide the user's name or the home folder everywhere, so the report is "
+    "not shown.";
 
 PersonalData PersonalDataOf(const RunRecord& record, const ReportFacts& facts,
                             const std::vector<ReportLine>& earlierLines) {
@@ -88,11 +92,8 @@ Handoff MakeHandoff(const RunRecord& record, const HandoffRequest& request) {
 WindowReport RedactForWindow(const RunRecord& record) {
     Redactor redactor(PersonalDataOf(record, ReadFacts(record), {}), PlatformRedactionRules());
     std::string text = RedactReport(record.report, redactor);
-    if (redactor.Leaked()) {
-        std::string withheld = kWithheld;
-        withheld[0] = 'R';
-        return {withheld + ".", true};
-    }
+    if (redactor.Leaked())
+        return {kWithheldNotice, true};
     return {std::move(text), false};
 }
 
