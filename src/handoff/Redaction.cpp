@@ -192,7 +192,10 @@ Redactor::Redactor(PersonalData personal, RedactionRules rules)
 
 std::string Redactor::Redact(std::string_view text) {
     Marked marked(text);
-    for (const auto& [path, index] : files_) {
+    for (const auto& file : files_) {
+        // Named apart: a lambda may not capture a structured binding before C++20's last revision.
+        const std::string& path = file.first;
+        const size_t index = file.second;
         const size_t slash = LastSeparator(path, rules_.backslashSeparates);
         const std::string_view name = std::string_view(path).substr(slash + 1);
         const size_t dot = name.rfind('.');
