@@ -1,5 +1,6 @@
 // Start-up speed: the whole headless run of the real program (process start to exit), first run
-// (migration into a new registry store) and later runs (settings already in the store).
+// (migration into a new registry store) and later runs (settings already in the store), and a
+// later run with every option for support at once.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -28,7 +29,7 @@ std::string ProgramPath() {
 }
 
 // Runs the program headless with HOME and the XDG folders under `home`; returns its exit code.
-int RunHeadless(const fs::path& home) {
+int RunHeadless(const fs::path& home, std::vector<std::string> options = {}) {
     std::vector<std::string> env = {"HOME=" + home.string(),
                                     "XDG_CONFIG_HOME=" + (home / ".config").string(),
                                     "XDG_DATA_HOME=" + (home / ".local/share").string(),
@@ -40,13 +41,16 @@ int RunHeadless(const fs::path& home) {
         envp.push_back(e.data());
     envp.push_back(nullptr);
     std::string program = ProgramPath();
-    char* argv[] = {program.data(), nullptr};
+    std::vector<char*> argv = {program.data()};
+    for (std::string& option : options)
+        argv.push_back(option.data());
+    argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         return -1;
@@ -90,5 +94,24 @@ void BM_HeadlessRunLater(benchmark::State& state) {
     fs::remove_all(home);
 }
 BENCHMARK(BM_HeadlessRunLater)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// --print, --format, --output, --redact, --check and --compare together: the report redacted,
+// checked, compared with a saved one and written as JSON into a file.
+void BM_HeadlessRunAllOptions(benchmark::State& state) {
+    const fs::path home = NewHome();
+    const std::string saved = (home / "saved.json").string();
+    RunHeadless(home); // the first run migrates
+    RunHeadless(home, {"--redact", "--format=json", "--output=" + saved});
+    const std::vector<std::string> options = {
+        "--print",  "--format=json", "--output=" + (home / "now.json").string(),
+        "--redact", "--check",       "--compare=" + saved};
+    for (auto _ : state) {
+        // 1: a check failed (the program's folder has no master file) or something differs.
+        if (const int status = RunHeadless(home, options); status != 0 && status != 1)
+            state.SkipWithError("the run with every option failed");
+    }
+    fs::remove_all(home);
+}
+BENCHMARK(BM_HeadlessRunAllOptions)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -11,9 +11,13 @@ endif()
 
 install(TARGETS VellumoDiagnostic vellumo-reg vellumo-pack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The report format for support staff and their tools: its description and JSON Schema.
+set(VELLUMO_REPORT_FORMAT_DOCS ${CMAKE_SOURCE_DIR}/docs/report-format.md
+    ${CMAKE_SOURCE_DIR}/docs/report-format.schema.json)
+
 if(WIN32)
     install(FILES ${CMAKE_SOURCE_DIR}/packaging/icons/vellumo-diagnostic.ico
-        DESTINATION ${CMAKE_INSTALL_BINDIR})
+        ${VELLUMO_REPORT_FORMAT_DOCS} DESTINATION ${CMAKE_INSTALL_BINDIR})
     return()
 endif()
 
@@ -49,4 +53,4 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/VellumoDiagnostic.1.gz
               ${CMAKE_BINARY_DIR}/packaging/vellumo-pack.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${packaging}/debian/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${VELLUMO_PACKAGE_NAME})
+    ${VELLUMO_REPORT_FORMAT_DOCS} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${VELLUMO_PACKAGE_NAME})

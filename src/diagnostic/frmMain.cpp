@@ -2,6 +2,7 @@
 #include "diagnostic/frmMain.h"
 
 #include "BuildSettings.h"
+#include "diagnostic/ReportView.h"
 #include "diagnostic/modMain.h"
 #include "platform/CShellExecute.h"
 #include "platform/UiService.h"
@@ -39,7 +40,7 @@ std::string frmMain::InstructionText() {
 void frmMain::Form_Load() {
     lblInfo_ = InstructionText();
     RunWindowLoadChecks();
-    txtInfo_ = modMain::gstrDiagnosticReport;
+    txtInfo_ = ShownReport(modMain::gstrDiagnosticReport);
 }
 
 void frmMain::Form_Activate() {
@@ -51,7 +52,7 @@ void frmMain::Form_Activate() {
 
 void frmMain::cmdCopy_Click() {
     bool ignored = false;
-    ClipBoard_SetText(modMain::gstrDiagnosticReport, ignored);
+    ClipBoard_SetText(ShownReport(modMain::gstrDiagnosticReport), ignored);
 }
 
 void frmMain::cmdEmail_Click() {

@@ -111,9 +111,10 @@ protected:
         return test::RunProcess(argv, {{"DISPLAY", display_}});
     }
 
-    // Starts the program, finds its window, clicks Copy To Clipboard, reads the copy back while
-    // the program runs, clicks Exit and waits for the program to end. Returns the copy.
-    std::string CopyThenExit() {
+    // Starts the program (with `options`), finds its window, clicks Copy To Clipboard, reads the
+    // copy back while the program runs, clicks Exit and waits for the program to end. Returns the
+    // copy.
+    std::string CopyThenExit(const std::vector<std::string>& options = {}) {
         const std::map<std::string, std::string> env = {
             {"DISPLAY", display_},
             {"WAYLAND_DISPLAY", ""},
@@ -122,8 +123,9 @@ protected:
             {"XDG_CONFIG_HOME", ConfigHome().string()},
             {"XDG_DATA_HOME", DataHome().string()},
             {"XDG_DOCUMENTS_DIR", Documents().string()}};
-        Background program({(appDir_ / "VellumoDiagnostic").string()}, env,
-                           (Home() / "program.log").string());
+        std::vector<std::string> argv = {(appDir_ / "VellumoDiagnostic").string()};
+        argv.insert(argv.end(), options.begin(), options.end());
+        Background program(argv, env, (Home() / "program.log").string());
 
         const test::ProcessResult found = X({"timeout", "20", "xdotool", "search", "--sync",
                                              "--onlyvisible", "--name", "^Vellumo Diagnostic$"});
@@ -197,6 +199,18 @@ TEST_F(WindowX11Test, WindowIsFoundCopiesTheReportAndTheCopyOutlivesTheProgram) 
         {{"DISPLAY", display_}}, (Home() / "xclip.log").string());
     EXPECT_TRUE(NoProcessOfOursLeft()) << "a process of the program is still running";
     EXPECT_EQ(Clipboard(), "another program's text");
+}
+
+TEST_F(WindowX11Test, RedactedWindowShowsAndCopiesTheRedactedReport) {
+    ASSERT_EQ(X({"xdpyinfo"}).exitCode, 0) << "Xvfb did not start";
+    const std::string clip = CopyThenExit({"--redact"});
+    ASSERT_EQ(clip.rfind("OS: ", 0), 0u) << clip;
+    EXPECT_NE(clip.find("\r\nWindowsUserName: <user>\r\n"), std::string::npos) << clip;
+    EXPECT_NE(clip.find("\r\nDataPath: ~/.local/share/Vellumo Data/\r\n"), std::string::npos);
+    EXPECT_EQ(clip.find(Home().string()), std::string::npos) << clip;
+    const size_t last = clip.rfind("\r\nRedacted: ");
+    ASSERT_NE(last, std::string::npos) << clip;
+    EXPECT_EQ(clip.find("\r\n", last + 2), clip.size() - 2) << "the summary is the last line";
 }
 
 TEST_F(WindowX11Test, RunningClipboardManagerReceivesTheCopy) {

@@ -1,6 +1,7 @@
-// Full disks under the real program: the data folder (option files, log, write test) and the
-// registry store each on a small tmpfs that is filled up. Every run ends with the program's usual
-// handling of that failure or a clear error, and no committed setting is lost.
+// Full disks under the real program: the data folder (option files, log, write test, the report
+// written with --output) and the registry store each on a small tmpfs that is filled up. Every run
+// ends with the program's usual handling of that failure or a clear error, and no committed setting
+// is lost.
 #include "BuildSettings.h"
 #include "diagnostic/modMain.h"
 #include "integration/settings_support.h"
@@ -127,6 +128,31 @@ TEST_F(FullDiskRun, FullDataDiskLosesTheLogAndTheWriteTestButMigratesTheSettings
     EXPECT_EQ(Query("\\Files", "File1"), recent);
     EXPECT_EQ(Query("\\Options", "SavedInReg"), "0x1");
     EXPECT_EQ(test::ReadFile(config_ / "options.ini"), options_) << "read, never rewritten";
+}
+
+TEST_F(FullDiskRun, SmallDataDiskFailsTheFreeSpaceCheckAndAFullOneRefusesTheOutputFile) {
+    TinyDisk disk;
+    MOUNT_OR_SKIP(disk, data_, 256 * 1024);
+    for (const char* sub : {"Backup", "Config", "Export", "Log"})
+        fs::create_directories(data_ / sub);
+    test::ProcessResult r = test::RunProcess({Program(), "--check"}, {{"LC_ALL", "C.UTF-8"}});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("\r\nFAIL free-space: "), std::string::npos) << r.out;
+
+    // Full: the output file cannot be written; one line names it, and nothing is left of it.
+    disk.Fill();
+    const fs::path target = data_ / "report.json";
+    r = test::RunProcess({Program(), "--format=json", "--output=" + target.string()},
+                         {{"LC_ALL", "C.UTF-8"}});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("cannot write " + target.string() + " (No space left on device)"),
+              std::string::npos)
+        << r.err;
+    for (const auto& entry : fs::directory_iterator(data_))
+        EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "filler" ||
+                    entry.path().filename().string().starts_with("Test_"))
+            << entry.path();
 }
 
 TEST_F(FullDiskRun, FullStoreDiskKeepsEveryCommittedValueAndTheMigrationIsRetried) {

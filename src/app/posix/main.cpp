@@ -1,7 +1,10 @@
 // Entry point on Linux: with a display that can be opened, the window module (Qt) runs the program
 // with its window; otherwise the headless run writes the report to standard output (exit 0 when
-// the window would have been shown, 1 when the run ended before it).
+// the window would have been shown, 1 when the run ended before it). Options (app/CommandLine.h)
+// ask for the report as a document instead, or for the redacted report in the window.
 #include "InstallLayout.h"
+#include "app/CommandLine.h"
+#include "app/ReportRun.h"
 #include "app/WindowModule.h"
 #include "diagnostic/WindowHost.h"
 #include "diagnostic/modMain.h"
@@ -20,6 +23,13 @@ namespace {
 using namespace vellumo;
 
 constexpr size_t kReasonSize = 512;
+constexpr int kTrouble = 2;
+
+// Qt's own command-line options, which its window takes from the same command line.
+const app::ToolkitOptions kQtOptions{
+    {"-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
+     "-qwindowicon", "-qwindowtitle", "-session", "-style", "-stylesheet", "-display", "-geometry"},
+    {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"}};
 
 bool HasDisplay() {
     return HasEnvironmentValue("DISPLAY") || HasEnvironmentValue("WAYLAND_DISPLAY");
@@ -69,16 +79,22 @@ window_module::Entry LoadWindowModule() {
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
-    if (HasDisplay()) {
+    const app::CommandLine commandLine = app::ReadCommandLine({argv + 1, argv + argc}, kQtOptions);
+    if (commandLine.action != app::CommandLine::Action::Run)
+        return app::Answer(commandLine);
+    const app::ProgramOptions& options = commandLine.options;
+    if (HasDisplay() && !options.Headless()) {
+        if (options.redact)
+            app::ShowRedactedReportInWindow();
         if (window_module::Entry runWithWindow = LoadWindowModule()) {
             std::array<char, kReasonSize> reason{};
             const int status = runWithWindow(argc, argv, reason.data(), reason.size());
             if (status != window_module::kNoDisplay)
-                return status;
+                return app::WindowReportWithheld() ? kTrouble : status;
             std::fprintf(stderr,
                          "VellumoDiagnostic: cannot open the display (%s); the report follows.\n",
                          reason.data());
         }
     }
-    return RunHeadless();
+    return options.Any() ? app::RunForSupport(options) : RunHeadless();
 }
