@@ -5,9 +5,9 @@
 #include "diagnostic/WindowHost.h"
 #include "diagnostic/modMain.h"
 #include "handoff/Handoff.h"
+#include "platform/HeadlessUi.h"
 #include "platform/StandardStreams.h"
 #include "platform/WholeFileWriter.h"
-#include "platform/HeadlessUi.h"
 
 #include <optional>
 
