@@ -10,9 +10,6 @@
 namespace vellumo::regtool {
 namespace {
 
-// Items of a multi-string are separated by these two characters in "/d" and in "query".
-constexpr std::string_view kItemSeparator = "\\0";
-
 constexpr std::array<std::pair<uint32_t, std::string_view>, 12> kTypeNames = {{
     {REG_NONE, "REG_NONE"},
     {REG_SZ, "REG_SZ"},
@@ -125,7 +122,8 @@ std::optional<uint32_t> TypeFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::string>& text) {
+std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::string>& text,
+                                        std::string_view separator) {
     const std::string given = text.value_or("");
     switch (type) {
     case REG_NONE:
@@ -134,7 +132,7 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
         return given + '\0'; // texts are stored with their terminating NUL
     case REG_DWORD:
     case REG_DWORD_BIG_ENDIAN: {
-        const auto value = text ? ParseNumber(given, 0xFFFFFFFFu) : std::optional<uint64_t>(0);
+        const auto value = text ? ParseNumber(given, 0xFFFFFFFFu) : std::nullopt;
         if (!value)
             return std::nullopt;
         std::string data = LittleEndian(*value, 4);
@@ -143,7 +141,7 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
         return data;
     }
     case REG_QWORD: {
-        const auto value = text ? ParseNumber(given, UINT64_MAX) : std::optional<uint64_t>(0);
+        const auto value = text ? ParseNumber(given, UINT64_MAX) : std::nullopt;
         if (!value)
             return std::nullopt;
         return LittleEndian(*value, 8);
@@ -172,14 +170,14 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
         std::string data;
         std::string_view rest = given;
         while (!rest.empty()) {
-            const auto sep = rest.find(kItemSeparator);
+            const auto sep = rest.find(separator);
             const std::string_view item = rest.substr(0, sep);
             if (item.empty())
                 return std::nullopt; // empty items cannot be stored
             data.append(item);
             data += '\0';
             rest = sep == std::string_view::npos ? std::string_view()
-                                                 : rest.substr(sep + kItemSeparator.size());
+                                                 : rest.substr(sep + separator.size());
         }
         data += '\0';
         return data;
@@ -189,7 +187,7 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
     }
 }
 
-std::string DataToText(uint32_t type, std::string_view data) {
+std::string DataToText(uint32_t type, std::string_view data, std::string_view separator) {
     switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
@@ -215,7 +213,7 @@ std::string DataToText(uint32_t type, std::string_view data) {
         std::string text;
         for (const char c : data) {
             if (c == '\0')
-                text += kItemSeparator;
+                text += separator;
             else
                 text += c;
         }
