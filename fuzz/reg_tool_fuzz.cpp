@@ -4,10 +4,8 @@
 // Input: commands separated by a line holding only "--"; in each, the first line is what standard
 // input holds and every further line is one argument.
 // The tool's sources are compiled into the fuzzer, which drives its entry function.
-#include "../tools/reg/RegData.cpp"
-#include "../tools/reg/RegTool.cpp"
-#include "../tools/reg/RegTree.cpp"
 #include "PrivateFolder.h"
+#include "RegTool.h"
 #include "RegistryCleanup.h"
 #include "platform/RegistryApi.h"
 #include "platform/RegistryConstants.h"
