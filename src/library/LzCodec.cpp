@@ -6,6 +6,7 @@
 #include "platform/RuntimeError.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -379,6 +380,15 @@ inline void CopyMatch(uint8_t* destination, size_t distance, int length) {
     }
 }
 
+// The number of matches (0 bits) in each flag byte; a table, since the portable build has no
+// population count instruction.
+constexpr std::array<uint8_t, 256> kMatchesInGroup = [] {
+    std::array<uint8_t, 256> table{};
+    for (unsigned flags = 0; flags < 256; ++flags)
+        table[flags] = static_cast<uint8_t>(kGroupItems - std::popcount(flags));
+    return table;
+}();
+
 inline int MatchPosition(unsigned b1, unsigned b2) {
     return static_cast<int>(b1 | ((b2 & 0xF0) << 4));
 }
@@ -427,36 +437,46 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
         if (flagBits == 0 && inputEnd_ - inputPos_ >= kGroupMaxBytes &&
             limit - produced >= kGroupMaxOutput &&
             (!progress || produced % kLzProgressStep + kGroupMaxOutput < kLzProgressStep)) {
-            // A whole group, unchecked.
+            // Whole groups, unchecked, as many as cannot run out of input or room, reach the
+            // target or the capacity, or pass a progress point: each reads at most 17 bytes and
+            // writes at most 144.
+            size_t groups = (inputEnd_ - inputPos_) / kGroupMaxBytes;
+            groups = std::min(groups, static_cast<size_t>((limit - produced) / kGroupMaxOutput));
+            groups = std::min(groups, (kLzRingSize + kOutputChunk - out + kGroupMaxOutput - 1) /
+                                          kGroupMaxOutput);
+            if (progress)
+                groups = std::min(
+                    groups, static_cast<size_t>(kLzProgressStep - 1 - produced % kLzProgressStep) /
+                                kGroupMaxOutput);
             const uint8_t* in = input_.data() + inputPos_;
             uint8_t* to = base + out;
             // Ring index of the byte at `to`: the bytes produced so far, mod 4096.
             const size_t ringOffset = static_cast<size_t>(produced) - out;
-            unsigned groupFlags = *in++;
-            int itemsLeft = kGroupItems;
-            for (;;) {
-                // A run of literals (1 bits) at once: eight bytes are copied, the run kept. The
-                // bits above the group's items are 0, so a run never goes past them.
+            for (; groups > 0; --groups) {
+                unsigned groupFlags = *in++;
+                // Each match (a 0 bit) with the run of literals (1 bits) before it; the literals
+                // after the last match at the end. A run's eight bytes are copied at once, the
+                // run kept; the bits above the group's items are 0, so a run never passes them.
+                for (int matches = kMatchesInGroup[groupFlags]; matches > 0; --matches) {
+                    const int run = std::countr_one(groupFlags);
+                    std::memcpy(to, in, 8);
+                    in += run;
+                    to += run;
+                    groupFlags >>= run + 1;
+                    const int length = MatchLength(in[1]);
+                    size_t distance = (static_cast<size_t>(to - base) + ringOffset -
+                                       static_cast<size_t>(MatchPosition(in[0], in[1]))) &
+                                      kLzRingMask;
+                    if (distance == 0)
+                        distance = kLzRingSize;
+                    CopyMatch(to, distance, length);
+                    in += 2;
+                    to += length;
+                }
                 const int run = std::countr_one(groupFlags);
                 std::memcpy(to, in, 8);
                 in += run;
                 to += run;
-                groupFlags >>= run;
-                itemsLeft -= run;
-                if (itemsLeft == 0)
-                    break;
-                const int length = MatchLength(in[1]);
-                size_t distance = (static_cast<size_t>(to - base) + ringOffset -
-                                   static_cast<size_t>(MatchPosition(in[0], in[1]))) &
-                                  kLzRingMask;
-                if (distance == 0)
-                    distance = kLzRingSize;
-                CopyMatch(to, distance, length);
-                in += 2;
-                to += length;
-                groupFlags >>= 1;
-                if (--itemsLeft == 0)
-                    break;
             }
             const auto written = static_cast<size_t>(to - (base + out));
             out += written;

@@ -134,7 +134,9 @@ public:
 
 private:
     static constexpr size_t kInputChunk = 64 * 1024;
-    static constexpr size_t kOutputChunk = 64 * 1024;
+    // The ring's last 4096 bytes move to the buffer's start after every chunk handed over: a
+    // large chunk makes that rare.
+    static constexpr size_t kOutputChunk = 256 * 1024;
     static constexpr size_t kSlack = 32;
 
     bool Refill(size_t needed);
