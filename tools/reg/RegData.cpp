@@ -2,6 +2,7 @@
 #include "RegData.h"
 
 #include "platform/RegistryConstants.h"
+#include "platform/Text.h"
 
 #include <array>
 #include <cstdio>
@@ -24,29 +25,6 @@ constexpr std::array<std::pair<uint32_t, std::string_view>, 12> kTypeNames = {{
     {REG_RESOURCE_REQUIREMENTS_LIST, "REG_RESOURCE_REQUIREMENTS_LIST"},
     {REG_QWORD, "REG_QWORD"},
 }};
-
-bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // A decimal number, or a hex one after "0x"; no sign, no spaces, at most `max`.
 std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
@@ -103,6 +81,16 @@ std::string Hex(uint64_t value) {
 
 } // namespace
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string TypeName(uint32_t type) {
     for (const auto& [number, name] : kTypeNames) {
         if (number == type)
@@ -112,11 +100,11 @@ std::string TypeName(uint32_t type) {
 }
 
 std::optional<uint32_t> TypeFromName(std::string_view name) {
-    if (EqualsIgnoreCaseAscii(name, "REG_DWORD_LITTLE_ENDIAN"))
+    if (EqualsIgnoreCase(name, "REG_DWORD_LITTLE_ENDIAN"))
         return REG_DWORD;
     for (const uint32_t type : {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD,
                                 REG_DWORD_BIG_ENDIAN, REG_MULTI_SZ, REG_QWORD}) {
-        if (EqualsIgnoreCaseAscii(name, TypeName(type)))
+        if (EqualsIgnoreCase(name, TypeName(type)))
             return type;
     }
     return std::nullopt;

@@ -9,6 +9,8 @@
 
 namespace vellumo::regtool {
 
+// The value of a hexadecimal digit in either case; -1 for any other character.
+[[nodiscard]] int HexDigit(char c);
 // The type's name ("REG_SZ"), or "0x" and its number in hex for a type without one.
 [[nodiscard]] std::string TypeName(uint32_t type);
 // The type named (case-insensitive, as "add /t" takes it); nullopt for an unsupported name.

@@ -1,7 +1,10 @@
 // Registry scripts: writing sections and reading whole files.
 #include "RegFile.h"
 
+#include "RegData.h"
+
 #include "platform/RegistryConstants.h"
+#include "platform/Text.h"
 #include "platform/Utf8Char.h"
 
 #include <cstdio>
@@ -155,27 +158,8 @@ std::string ValueLine(const RegFileValue& value) {
 // ---------------------------------------------------------------------------------------------
 // Reading
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(text[i]) != lower(prefix[i]))
-            return false;
-    }
-    return true;
+    return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
 // A reader over the script's text that keeps the line number.

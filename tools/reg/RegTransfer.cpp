@@ -19,7 +19,7 @@ namespace {
 
 // A registry script larger than this is refused unread: the product's keys export to a few
 // kilobytes, and reading no further keeps an endless file (/dev/zero) from filling memory.
-constexpr size_t kLargestScript = size_t{256} << 20;
+constexpr size_t kLargestScript = size_t{64} << 20;
 constexpr size_t kReadChunk = 64 * 1024;
 
 bool IsTextType(uint32_t type) {
@@ -69,7 +69,7 @@ FileRead ReadScript(const std::string& file) {
         const size_t n = std::fread(chunk.data(), 1, chunk.size(), stream.get());
         read.bytes.append(chunk, 0, n);
         if (read.bytes.size() > kLargestScript) {
-            read.problem = "it is larger than 256 MiB";
+            read.problem = "it is larger than 64 MiB";
             return read;
         }
         if (n < chunk.size()) {
