@@ -363,11 +363,17 @@ void LzPacker::Pack(uint64_t length, const LzSource& source, const LzSink& sink,
         if (bytes != nullptr) {
             // Every step reads a byte: write them all, then chain the positions. Position r + k
             // keys on bytes r + k .. r + k + 7, which only the steps before it write.
-            for (int k = 0; k < steps; ++k) {
-                const int slot = (r + kLzMaxMatch + k) & kLzRingMask;
-                window_[slot] = bytes[k];
-                if (slot < kLzMaxMatch)
-                    window_[kLzRingSize + slot] = bytes[k]; // keep the copy of ring bytes 0..17
+            const int start = (r + kLzMaxMatch) & kLzRingMask;
+            if (start >= kLzMaxMatch && start + steps <= kLzRingSize) {
+                for (int k = 0; k < steps; ++k)
+                    window_[start + k] = bytes[k];
+            } else {
+                for (int k = 0; k < steps; ++k) {
+                    const int slot = (start + k) & kLzRingMask;
+                    window_[slot] = bytes[k];
+                    if (slot < kLzMaxMatch)
+                        window_[kLzRingSize + slot] = bytes[k]; // the copy of ring bytes 0..17
+                }
             }
             for (int k = 0; k < steps; ++k)
                 Insert((r + k) & kLzRingMask);
