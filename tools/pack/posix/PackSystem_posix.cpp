@@ -63,15 +63,22 @@ void WatchInterruptions() {
 }
 
 void TrackTemporaryFile(const std::function<std::string()>& create) {
-    const sigset_t watched = WatchedSignals();
-    sigset_t previous;
-    sigprocmask(SIG_BLOCK, &watched, &previous);
+    // The signals wait while the file is made and remembered, and come on every way out.
+    struct Held {
+        sigset_t previous;
+        Held() {
+            const sigset_t watched = WatchedSignals();
+            sigprocmask(SIG_BLOCK, &watched, &previous);
+        }
+        ~Held() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+    } held;
     const std::string path = create();
     if (!path.empty() && path.size() < sizeof temporaryPath) {
         std::memcpy(temporaryPath, path.c_str(), path.size() + 1);
         hasTemporary = 1;
     }
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
 void ForgetTemporaryFile() {
