@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks that vellumo-pack.exe under Wine writes the same bytes as the Linux vellumo-pack for the
-# same inputs: packing, unpacking and enciphering files of several sizes and kinds. The Windows
-# runs share one Wine prefix (one batch file).
+# same inputs: packing, unpacking and enciphering files of several sizes and kinds; and that it
+# keeps an existing output when it fails, takes names byte for byte (a leading space, "--", an
+# input after "--") and names the file and the error number when it cannot read one. The
+# Windows runs share one Wine prefix (one batch file).
 #   compare-pack.sh LINUX_VELLUMO_PACK WINDOWS_VELLUMO_PACK_EXE
 set -euo pipefail
 
@@ -49,6 +51,18 @@ for input in "$work"/in/*; do
         >>"$batch"
 done
 
+# What the tool does beyond the bytes: a failed unpack keeps keep.txt; " lead--name.lz" is named
+# as given; a missing input is named in the message.
+printf 'kept' >"$work/windows/keep.txt"
+exe="$(windows_path "$windows_pack")"
+printf '"%s" --decompress %s --out %s\r\n' "$exe" "$(windows_path "$work/in/options.ini")" \
+    "$(windows_path "$work/windows/keep.txt")" >>"$batch"
+printf 'cd /d %s\r\n"%s" --compress --out " lead--name.lz" -- %s\r\n' \
+    "$(windows_path "$work/windows")" "$exe" "$(windows_path "$work/in/repetitive-4097.bin")" \
+    >>"$batch"
+printf '"%s" --decompress %s --out %s 2>%s\r\n' "$exe" "$(windows_path "$work/in/missing.lz")" \
+    "$(windows_path "$work/windows/never")" "$(windows_path "$work/windows/missing.txt")" >>"$batch"
+
 "$here/wine-run.sh" cmd /c "$(windows_path "$batch")" >"$work/wine.log" 2>&1 || true
 
 failures=0
@@ -67,6 +81,23 @@ for input in "$work"/in/*; do
         failures=$((failures + 1))
     fi
 done
+if [ "$(cat "$work/windows/keep.txt")" != "kept" ]; then
+    echo "a failed unpack changed its existing output" >&2
+    failures=$((failures + 1))
+fi
+if ! cmp -s "$work/linux/repetitive-4097.bin.lz" "$work/windows/ lead--name.lz"; then
+    echo "the output named \" lead--name.lz\" was not written as such" >&2
+    failures=$((failures + 1))
+fi
+if ! grep -q 'missing.lz: .*(error 53)' "$work/windows/missing.txt" 2>/dev/null; then
+    echo "the message for a missing input names neither the file nor the error number:" >&2
+    cat "$work/windows/missing.txt" >&2 || true
+    failures=$((failures + 1))
+fi
+if [ -e "$work/windows/never" ] || ls "$work/windows" | grep -q '^~'; then
+    echo "a failed run left an output or a temporary file" >&2
+    failures=$((failures + 1))
+fi
 if [ "$failures" -ne 0 ]; then
     cat "$work/wine.log" >&2
     echo "$failures of $count outputs differ" >&2

@@ -2,17 +2,18 @@
 // against a store in a private XDG_CONFIG_HOME that earlier commands of the same input filled.
 //
 // Input: commands separated by a line holding only "--"; in each, the first line is what standard
-// input holds and every further line is one argument.
+// input holds and every further line is one argument. The target works in its private folder:
+// export and import commands whose file name holds "/" are passed over, so that every file
+// stays there (give the target absolute corpus and artifact paths).
 // The tool's sources are compiled into the fuzzer, which drives its entry function.
-#include "../tools/reg/RegData.cpp"
-#include "../tools/reg/RegTool.cpp"
-#include "../tools/reg/RegTree.cpp"
 #include "PrivateFolder.h"
+#include "RegTool.h"
 #include "RegistryCleanup.h"
 #include "platform/RegistryApi.h"
 #include "platform/RegistryConstants.h"
 #include "support/RecordingUi.h"
 
+#include <cctype>
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +22,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -57,6 +60,18 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
     }
 }
 
+// Whether an export or import names its file with a "/": a path that may lead out of the
+// private folder.
+bool NamesAFileElsewhere(const std::vector<std::string>& args) {
+    if (args.empty())
+        return false;
+    std::string operation = args[0];
+    for (char& c : operation)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const size_t file = operation == "export" ? 2 : operation == "import" ? 1 : 0;
+    return file != 0 && args.size() > file && args[file].find('/') != std::string::npos;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -69,6 +84,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("XDG_CONFIG_HOME", (fixture.home + "/.config").c_str(), 1);
     gFixture = &fixture;
     std::atexit(RemoveHome);
+    if (chdir(fixture.home.c_str()) != 0)
+        std::abort();
     ui::SetUi(&fixture.ui);
     return 0;
 }
@@ -84,6 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<std::string> args(lines.begin() + 1, lines.end());
         if (args.size() > kMaxArguments)
             args.resize(kMaxArguments);
+        if (NamesAFileElsewhere(args))
+            continue;
         std::ostringstream out;
         std::ostringstream err;
         const int status = regtool::Run(args, in, out, err);
@@ -96,5 +115,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort(); // the tool prints its messages; it shows no boxes
     for (const int64_t root : kRoots)
         fuzz::DeleteTree(root, "");
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(gFixture->home, ec)) {
+        if (entry.is_regular_file(ec))
+            fs::remove(entry.path(), ec); // what export wrote
+    }
     return 0;
 }

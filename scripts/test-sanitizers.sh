@@ -75,12 +75,14 @@ run_valgrind() {
     run "$reg" query 'HKCU\Software' /s
     run "$home/app/VellumoDiagnostic"
     run "$home/app/VellumoDiagnostic"
+    run "$reg" export 'HKCU\Software\Kestrova' "$home/kestrova.reg" /y
     run "$reg" delete 'HKCU\Software\Kestrova' /f
+    run "$reg" import "$home/kestrova.reg"
     if [ "$failed" -ne 0 ]; then
         echo "valgrind: 0 passed, 1 failed"
         return 1
     fi
-    echo "valgrind: 6 passed, 0 failed"
+    echo "valgrind: 8 passed, 0 failed"
 }
 
 case "$what" in

@@ -2,7 +2,8 @@
 # The Windows build: installs what is missing (MinGW-w64, Wine, Xvfb), cross-compiles the
 # program, its tools and the Windows test suite into build/windows, and runs the suite under Wine
 # (a fresh Wine prefix per test program). vellumo-pack.exe is compared with the Linux tool of
-# build/test (or $VELLUMO_LINUX_PACK; built into build/linux-pack when neither exists).
+# build/test (or $VELLUMO_LINUX_PACK; built into build/linux-pack when neither exists), and
+# registry scripts go through vellumo-reg.exe and the Linux vellumo-reg (or $VELLUMO_LINUX_REG).
 #
 #   scripts/test-windows.sh [ctest arguments...]
 #   scripts/test-windows.sh --screenshot    docs/window-win32.png: the installed program under Wine
@@ -22,15 +23,18 @@ jobs=2
 build="$root/build/windows"
 
 linux_pack="${VELLUMO_LINUX_PACK:-$root/build/test/tools/pack/vellumo-pack}"
-if [ ! -x "$linux_pack" ]; then
+linux_reg="${VELLUMO_LINUX_REG:-$root/build/test/tools/reg/vellumo-reg}"
+if [ ! -x "$linux_pack" ] || [ ! -x "$linux_reg" ]; then
     cmake -S . -B build/linux-pack -DCMAKE_BUILD_TYPE=Release -DVELLUMO_WITH_QT=OFF \
         -DVELLUMO_BUILD_TESTS=OFF >/dev/null
-    cmake --build build/linux-pack --target vellumo-pack -j"$jobs"
-    linux_pack="$root/build/linux-pack/tools/pack/vellumo-pack"
+    cmake --build build/linux-pack --target vellumo-pack vellumo-reg -j"$jobs"
+    [ -x "$linux_pack" ] || linux_pack="$root/build/linux-pack/tools/pack/vellumo-pack"
+    [ -x "$linux_reg" ] || linux_reg="$root/build/linux-pack/tools/reg/vellumo-reg"
 fi
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DVELLUMO_BUILD_TESTS=ON -DVELLUMO_LINUX_PACK="$linux_pack" \
+    -DVELLUMO_LINUX_REG="$linux_reg" \
     >/dev/null
 cmake --build "$build" -j"$jobs"
 

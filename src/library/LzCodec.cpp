@@ -6,6 +6,7 @@
 #include "platform/RuntimeError.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -14,7 +15,9 @@ namespace {
 
 constexpr uint64_t kKey3Mask = 0xFFFFFFull;       // first three bytes of a little-endian word
 constexpr uint64_t kKey6Mask = 0xFFFFFFFFFFFFull; // first six bytes
+constexpr uint64_t kKey4Mask = 0xFFFFFFFFull;
 constexpr int kKey3Length = 3;
+constexpr int kKey4Length = 4;
 constexpr int kKey6Length = 6;
 constexpr int kGroupItems = 8;
 constexpr size_t kGroupMaxBytes = 1 + 2 * kGroupItems; // flag byte and eight matches
@@ -43,6 +46,10 @@ inline int Hash3(uint64_t word, int bits) {
     return static_cast<int>((static_cast<uint32_t>(word & kKey3Mask) * 0x9E3779B1u) >> (32 - bits));
 }
 
+inline int Hash4(uint64_t word, int bits) {
+    return static_cast<int>((static_cast<uint32_t>(word & kKey4Mask) * 0x9E3779B1u) >> (32 - bits));
+}
+
 inline int Hash6(uint64_t word, int bits) {
     return static_cast<int>(((word & kKey6Mask) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
 }
@@ -66,11 +73,7 @@ void LzPacker::Reset() {
     head12_.fill(kNil);
     head3_.fill(kNil);
     head6_.fill(kNil);
-    inputPos_ = inputEnd_ = 0;
-    outputPos_ = 0;
-    flagIndex_ = 0;
-    flagCount_ = 0;
-    groupOpen_ = false;
+    head4_.fill(kNil);
 }
 
 void LzPacker::Insert(int position) {
@@ -81,6 +84,9 @@ void LzPacker::Insert(int position) {
     slot = Hash3(word, kHash3Bits);
     next3_[position] = head3_[slot];
     head3_[slot] = static_cast<uint16_t>(position);
+    slot = Hash4(word, kHash4Bits);
+    next4_[position] = head4_[slot];
+    head4_[slot] = static_cast<uint16_t>(position);
     slot = Hash6(word, kHash6Bits);
     next6_[position] = head6_[slot];
     head6_[slot] = static_cast<uint16_t>(position);
@@ -111,16 +117,20 @@ int LzPacker::CommonLength(int candidate, int r, uint64_t firstDifference) const
 template <int KeyBytes>
 inline LzPacker::ChainStep LzPacker::StepChain(int q, int r, int& previousAge, uint64_t key,
                                                int hash, uint64_t& difference) const {
-    static_assert(KeyBytes == kKey3Length || KeyBytes == kKey6Length);
+    static_assert(KeyBytes == kKey3Length || KeyBytes == kKey4Length || KeyBytes == kKey6Length);
     const int age = (r - q) & kLzRingMask;
     if (age <= previousAge || age > kChainedPositions)
         return ChainStep::kEnd;
     previousAge = age;
     const uint64_t word = Word(q);
     difference = word ^ key;
-    if ((difference & (KeyBytes == kKey3Length ? kKey3Mask : kKey6Mask)) != 0) {
-        const int wordHash =
-            KeyBytes == kKey3Length ? Hash3(word, kHash3Bits) : Hash6(word, kHash6Bits);
+    const uint64_t mask = KeyBytes == kKey3Length   ? kKey3Mask
+                          : KeyBytes == kKey4Length ? kKey4Mask
+                                                    : kKey6Mask;
+    if ((difference & mask) != 0) {
+        const int wordHash = KeyBytes == kKey3Length   ? Hash3(word, kHash3Bits)
+                             : KeyBytes == kKey4Length ? Hash4(word, kHash4Bits)
+                                                       : Hash6(word, kHash6Bits);
         return wordHash == hash ? ChainStep::kPass : ChainStep::kEnd;
     }
     return removed_[q] != 0 ? ChainStep::kPass : ChainStep::kCompare;
@@ -181,16 +191,23 @@ LzPacker::Match LzPacker::FindMatch(int r) {
         if (six.length >= kKey6Length) {
             best = six;
         } else {
-            // No position shares six bytes, so the best has 3 to 5: go on along the three-byte
-            // chain behind the newest one until a five-byte match turns up.
-            for (int q = next3_[first]; q != kNil && best.length < kKey6Length - 1; q = next3_[q]) {
+            // No position shares six bytes, so the best has 3 to 5: the newest position that
+            // shares five bytes, else four, else the first. The four-byte chain holds them
+            // newest first; a first of four bytes heads it already.
+            const int hash4 = Hash4(key, kHash4Bits);
+            int fourAge = 0;
+            int q = head4_[hash4];
+            if (firstLength >= kKey4Length) {
+                fourAge = (r - first) & kLzRingMask;
+                q = next4_[first];
+            }
+            for (; q != kNil && best.length < kKey6Length - 1; q = next4_[q]) {
                 uint64_t difference = 0;
                 const ChainStep step =
-                    StepChain<kKey3Length>(q, r, previousAge, key, hash3, difference);
+                    StepChain<kKey4Length>(q, r, fourAge, key, hash4, difference);
                 if (step == ChainStep::kEnd)
                     break;
-                if (step == ChainStep::kPass ||
-                    window_[q + best.length] != window_[r + best.length])
+                if (step == ChainStep::kPass)
                     continue;
                 const int length = CommonLength(q, r, difference);
                 if (length > best.length)
@@ -220,56 +237,110 @@ void LzPacker::RemoveNextInChain(int r, int position) {
     }
 }
 
-void LzPacker::RefillInput() {
-    inputPos_ = 0;
-    inputEnd_ = (*source_)(input_.data(), input_.size());
-    if (inputEnd_ == 0)
-        throw RuntimeError(err::kInputPastEndOfFile);
-}
+namespace {
 
-void LzPacker::FlushOutput() {
-    if (outputPos_ > 0)
-        (*sink_)(output_.data(), outputPos_);
-    outputPos_ = 0;
-}
+// The coder's input and output while it packs. They live in Pack's frame, not in the coder:
+// the bytes stored into the buffers may alias anything the compiler cannot see apart, and
+// members would be reloaded after every byte.
 
-// A group's flag byte goes out with its items; a full group is closed when the next item comes.
-void LzPacker::BeginItem() {
-    if (!groupOpen_ || flagCount_ == kGroupItems) {
-        if (outputPos_ + kGroupMaxBytes > kOutputChunk)
-            FlushOutput();
-        flagIndex_ = outputPos_++;
-        output_[flagIndex_] = 0;
-        flagCount_ = 0;
-        groupOpen_ = true;
+// The input, pulled from the source in chunks.
+class InputChunks {
+public:
+    InputChunks(uint8_t* buffer, size_t capacity, const LzSource& source)
+        : buffer_(buffer), capacity_(capacity), source_(source) {}
+
+    uint8_t Next() {
+        if (position_ == end_) {
+            position_ = 0;
+            end_ = source_(buffer_, capacity_);
+            if (end_ == 0)
+                throw RuntimeError(err::kInputPastEndOfFile);
+        }
+        return buffer_[position_++];
     }
-}
+    // The next `count` bytes when the chunk holds them all (null otherwise); they are taken.
+    const uint8_t* Take(size_t count) {
+        if (end_ - position_ < count)
+            return nullptr;
+        const uint8_t* bytes = buffer_ + position_;
+        position_ += count;
+        return bytes;
+    }
 
-void LzPacker::PutLiteral(uint8_t value) {
-    BeginItem();
-    output_[flagIndex_] = static_cast<uint8_t>(output_[flagIndex_] | (1u << flagCount_));
-    output_[outputPos_++] = value;
-    ++flagCount_;
-}
+private:
+    uint8_t* buffer_;
+    size_t capacity_;
+    const LzSource& source_;
+    size_t position_ = 0;
+    size_t end_ = 0;
+};
 
-// A match is the ring position's low eight bits, then its high four bits over length - 3.
-void LzPacker::PutMatch(int position, int length) {
-    BeginItem();
-    output_[outputPos_++] = static_cast<uint8_t>(position & 0xFF);
-    output_[outputPos_++] = static_cast<uint8_t>(((position >> 4) & 0xF0) | (length - kLzMinMatch));
-    ++flagCount_;
-}
+// The coded stream, handed to the sink in chunks. A group's flag byte is stored with each of
+// its items, so that it never has to be read back; a full group is closed when the next item
+// comes.
+class StreamChunks {
+public:
+    StreamChunks(uint8_t* buffer, size_t capacity, const LzSink& sink)
+        : buffer_(buffer), capacity_(capacity), sink_(sink) {}
+
+    void Literal(uint8_t value) {
+        BeginItem();
+        flags_ |= 1u << count_++;
+        buffer_[flagIndex_] = static_cast<uint8_t>(flags_);
+        buffer_[position_++] = value;
+    }
+    // A match is the ring position's low eight bits, then its high four bits over length - 3.
+    void Match(int ringPosition, int length) {
+        BeginItem();
+        ++count_;
+        buffer_[position_++] = static_cast<uint8_t>(ringPosition & 0xFF);
+        buffer_[position_++] =
+            static_cast<uint8_t>(((ringPosition >> 4) & 0xF0) | (length - kLzMinMatch));
+    }
+    // The rest to the sink; a stream without items is still one group: a zero flag byte.
+    void Finish(bool empty) {
+        if (empty)
+            buffer_[position_++] = 0;
+        if (position_ > 0)
+            sink_(buffer_, position_);
+        position_ = 0;
+    }
+
+private:
+    void BeginItem() {
+        if (count_ < kGroupItems)
+            return;
+        if (position_ + kGroupMaxBytes > capacity_) {
+            sink_(buffer_, position_);
+            position_ = 0;
+        }
+        flagIndex_ = position_++;
+        buffer_[flagIndex_] = 0;
+        flags_ = 0;
+        count_ = 0;
+    }
+
+    uint8_t* buffer_;
+    size_t capacity_;
+    const LzSink& sink_;
+    size_t position_ = 0;
+    size_t flagIndex_ = 0;
+    unsigned flags_ = 0;
+    int count_ = kGroupItems; // items in the open group; kGroupItems: none open
+};
+
+} // namespace
 
 void LzPacker::Pack(uint64_t length, const LzSource& source, const LzSink& sink,
                     const LzProgress& progress) {
     Reset();
-    source_ = &source;
-    sink_ = &sink;
+    InputChunks input(input_.data(), input_.size(), source);
+    StreamChunks output(output_.data(), kOutputChunk, sink);
     uint64_t bytesRead = 0;
     int r = 0;         // coding position
     int lookahead = 0; // bytes from r on that are input
     while (lookahead < kLzMaxMatch && bytesRead < length) {
-        const uint8_t value = NextInputByte();
+        const uint8_t value = input.Next();
         window_[lookahead] = value;
         window_[kLzRingSize + lookahead] = value;
         ++lookahead;
@@ -280,24 +351,30 @@ void LzPacker::Pack(uint64_t length, const LzSource& source, const LzSink& sink,
         if (match.length > lookahead)
             match.length = lookahead;
         if (match.length >= kLzMinMatch) {
-            PutMatch(match.position, match.length);
+            output.Match(match.position, match.length);
         } else {
             match.length = 1;
-            PutLiteral(window_[r]);
+            output.Literal(window_[r]);
         }
         const int steps = match.length;
-        if (length - bytesRead >= static_cast<uint64_t>(steps) &&
-            inputEnd_ - inputPos_ >= static_cast<size_t>(steps)) {
+        const uint8_t* bytes = length - bytesRead >= static_cast<uint64_t>(steps)
+                                   ? input.Take(static_cast<size_t>(steps))
+                                   : nullptr;
+        if (bytes != nullptr) {
             // Every step reads a byte: write them all, then chain the positions. Position r + k
             // keys on bytes r + k .. r + k + 7, which only the steps before it write.
-            for (int k = 0; k < steps; ++k) {
-                const uint8_t value = input_[inputPos_ + static_cast<size_t>(k)];
-                const int slot = (r + kLzMaxMatch + k) & kLzRingMask;
-                window_[slot] = value;
-                if (slot < kLzMaxMatch)
-                    window_[kLzRingSize + slot] = value; // keep the copy of ring bytes 0..17
+            const int start = (r + kLzMaxMatch) & kLzRingMask;
+            if (start >= kLzMaxMatch && start + steps <= kLzRingSize) {
+                for (int k = 0; k < steps; ++k)
+                    window_[start + k] = bytes[k];
+            } else {
+                for (int k = 0; k < steps; ++k) {
+                    const int slot = (start + k) & kLzRingMask;
+                    window_[slot] = bytes[k];
+                    if (slot < kLzMaxMatch)
+                        window_[kLzRingSize + slot] = bytes[k]; // the copy of ring bytes 0..17
+                }
             }
-            inputPos_ += static_cast<size_t>(steps);
             for (int k = 0; k < steps; ++k)
                 Insert((r + k) & kLzRingMask);
             r = (r + steps) & kLzRingMask;
@@ -311,7 +388,7 @@ void LzPacker::Pack(uint64_t length, const LzSource& source, const LzSink& sink,
             for (int k = 0; k < steps; ++k) {
                 --lookahead;
                 if (bytesRead < length) {
-                    const uint8_t value = NextInputByte();
+                    const uint8_t value = input.Next();
                     const int slot = (r + kLzMaxMatch) & kLzRingMask;
                     window_[slot] = value;
                     if (slot < kLzMaxMatch)
@@ -330,9 +407,7 @@ void LzPacker::Pack(uint64_t length, const LzSource& source, const LzSink& sink,
         if (bytesRead % kLzProgressStep == 0)
             RaiseProgress(progress, bytesRead, length);
     }
-    if (!groupOpen_)
-        output_[outputPos_++] = 0; // an empty input still yields one group: a zero flag byte
-    FlushOutput();
+    output.Finish(length == 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -378,6 +453,15 @@ inline void CopyMatch(uint8_t* destination, size_t distance, int length) {
             std::memcpy(destination + j, destination + j - step, 8);
     }
 }
+
+// The number of matches (0 bits) in each flag byte; a table, since the portable build has no
+// population count instruction.
+constexpr std::array<uint8_t, 256> kMatchesInGroup = [] {
+    std::array<uint8_t, 256> table{};
+    for (unsigned flags = 0; flags < 256; ++flags)
+        table[flags] = static_cast<uint8_t>(kGroupItems - std::popcount(flags));
+    return table;
+}();
 
 inline int MatchPosition(unsigned b1, unsigned b2) {
     return static_cast<int>(b1 | ((b2 & 0xF0) << 4));
@@ -427,36 +511,46 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
         if (flagBits == 0 && inputEnd_ - inputPos_ >= kGroupMaxBytes &&
             limit - produced >= kGroupMaxOutput &&
             (!progress || produced % kLzProgressStep + kGroupMaxOutput < kLzProgressStep)) {
-            // A whole group, unchecked.
+            // Whole groups, unchecked, as many as cannot run out of input or room, reach the
+            // target or the capacity, or pass a progress point: each reads at most 17 bytes and
+            // writes at most 144.
+            size_t groups = (inputEnd_ - inputPos_) / kGroupMaxBytes;
+            groups = std::min(groups, static_cast<size_t>((limit - produced) / kGroupMaxOutput));
+            groups = std::min(groups, (kLzRingSize + kOutputChunk - out + kGroupMaxOutput - 1) /
+                                          kGroupMaxOutput);
+            if (progress)
+                groups = std::min(
+                    groups, static_cast<size_t>(kLzProgressStep - 1 - produced % kLzProgressStep) /
+                                kGroupMaxOutput);
             const uint8_t* in = input_.data() + inputPos_;
             uint8_t* to = base + out;
             // Ring index of the byte at `to`: the bytes produced so far, mod 4096.
             const size_t ringOffset = static_cast<size_t>(produced) - out;
-            unsigned groupFlags = *in++;
-            int itemsLeft = kGroupItems;
-            for (;;) {
-                // A run of literals (1 bits) at once: eight bytes are copied, the run kept. The
-                // bits above the group's items are 0, so a run never goes past them.
+            for (; groups > 0; --groups) {
+                unsigned groupFlags = *in++;
+                // Each match (a 0 bit) with the run of literals (1 bits) before it; the literals
+                // after the last match at the end. A run's eight bytes are copied at once, the
+                // run kept; the bits above the group's items are 0, so a run never passes them.
+                for (int matches = kMatchesInGroup[groupFlags]; matches > 0; --matches) {
+                    const int run = std::countr_one(groupFlags);
+                    std::memcpy(to, in, 8);
+                    in += run;
+                    to += run;
+                    groupFlags >>= run + 1;
+                    const int length = MatchLength(in[1]);
+                    size_t distance = (static_cast<size_t>(to - base) + ringOffset -
+                                       static_cast<size_t>(MatchPosition(in[0], in[1]))) &
+                                      kLzRingMask;
+                    if (distance == 0)
+                        distance = kLzRingSize;
+                    CopyMatch(to, distance, length);
+                    in += 2;
+                    to += length;
+                }
                 const int run = std::countr_one(groupFlags);
                 std::memcpy(to, in, 8);
                 in += run;
                 to += run;
-                groupFlags >>= run;
-                itemsLeft -= run;
-                if (itemsLeft == 0)
-                    break;
-                const int length = MatchLength(in[1]);
-                size_t distance = (static_cast<size_t>(to - base) + ringOffset -
-                                   static_cast<size_t>(MatchPosition(in[0], in[1]))) &
-                                  kLzRingMask;
-                if (distance == 0)
-                    distance = kLzRingSize;
-                CopyMatch(to, distance, length);
-                in += 2;
-                to += length;
-                groupFlags >>= 1;
-                if (--itemsLeft == 0)
-                    break;
             }
             const auto written = static_cast<size_t>(to - (base + out));
             out += written;

@@ -28,7 +28,7 @@ inline constexpr int64_t kLzProgressStep = 4096; // progress is raised every 409
 inline constexpr int64_t kLzMaxExpansion = 9;
 
 // The coder. One object packs one input at a time and may be reused; its state is large (about
-// 300 KB with its buffers), so keep it on the heap.
+// 430 KB with its buffers), so keep it on the heap.
 class LzPacker {
 public:
     // Packs exactly `length` bytes pulled from `source` and hands the coded stream to `sink`,
@@ -47,9 +47,10 @@ private:
     // A position stays in the search structures for 4078 positions: it leaves when its byte is
     // about to be overwritten by the lookahead's newest byte.
     static constexpr int kChainedPositions = kLzRingSize - kLzMaxMatch;
-    // Hash table sizes of the three- and six-byte chains: large enough that a chain rarely mixes
-    // keys (about 4078 positions are chained at a time).
+    // Hash table sizes of the three-, four- and six-byte chains: large enough that a chain rarely
+    // mixes keys (about 4078 positions are chained at a time).
     static constexpr int kHash3Bits = 15;
+    static constexpr int kHash4Bits = 15;
     static constexpr int kHash6Bits = 15;
     static constexpr int kInputChunk = 64 * 1024;
     static constexpr int kOutputChunk = 64 * 1024;
@@ -68,48 +69,31 @@ private:
     // What a chain walk does at a position: stop (the chain has ended for this key), pass over
     // it (another key with the same hash, or a position taken out of the search), or compare.
     enum class ChainStep { kEnd, kPass, kCompare };
-    // One step of the walk for the string at `r` along the chain of its first KeyBytes (3 or 6)
+    // One step of the walk for the string at `r` along the chain of its first KeyBytes (3, 4, 6)
     // bytes, whose hash is `hash`; `previousAge` is the age of the last position walked and
     // `difference` receives the XOR of the first eight bytes.
     template <int KeyBytes>
     ChainStep StepChain(int q, int r, int& previousAge, uint64_t key, int hash,
                         uint64_t& difference) const;
 
-    uint8_t NextInputByte() {
-        if (inputPos_ == inputEnd_)
-            RefillInput();
-        return input_[inputPos_++];
-    }
-    void RefillInput();
-    void PutLiteral(uint8_t value);
-    void PutMatch(int position, int length);
-    void BeginItem();
-    void FlushOutput();
-
     alignas(64) std::array<uint8_t, kWindowBytes> window_{};
-    // Three lazily pruned chains per position, newest first: by the 12-bit key of the classic
-    // search (first byte, low nibble of the second), by the first three and by the first six
-    // bytes. A link is followed only while positions get strictly older and stay chained.
+    // Four lazily pruned chains per position, newest first: by the 12-bit key of the classic
+    // search (first byte, low nibble of the second), by the first three, four and six bytes. A link
+    // is followed only while positions get strictly older and stay chained.
     std::array<uint16_t, kLzRingSize> head12_{};
     std::array<uint16_t, kLzRingSize> next12_{};
     std::array<uint16_t, (1 << kHash3Bits)> head3_{};
     std::array<uint16_t, kLzRingSize> next3_{};
+    std::array<uint16_t, (1 << kHash4Bits)> head4_{};
+    std::array<uint16_t, kLzRingSize> next4_{};
     std::array<uint16_t, (1 << kHash6Bits)> head6_{};
     std::array<uint16_t, kLzRingSize> next6_{};
     // Set when a position was taken out of its chains before its time (after a full match).
     std::array<uint8_t, kLzRingSize> removed_{};
 
+    // Pack's input and output chunks.
     std::array<uint8_t, kInputChunk> input_{};
-    size_t inputPos_ = 0;
-    size_t inputEnd_ = 0;
-    const LzSource* source_ = nullptr;
-
     std::array<uint8_t, kOutputChunk + 32> output_{};
-    size_t outputPos_ = 0;
-    size_t flagIndex_ = 0;
-    int flagCount_ = 0;
-    bool groupOpen_ = false;
-    const LzSink* sink_ = nullptr;
 };
 
 // How an unpacking ended.
@@ -134,7 +118,9 @@ public:
 
 private:
     static constexpr size_t kInputChunk = 64 * 1024;
-    static constexpr size_t kOutputChunk = 64 * 1024;
+    // The ring's last 4096 bytes move to the buffer's start after every chunk handed over: a
+    // large chunk makes that rare.
+    static constexpr size_t kOutputChunk = 256 * 1024;
     static constexpr size_t kSlack = 32;
 
     bool Refill(size_t needed);

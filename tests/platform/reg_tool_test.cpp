@@ -134,6 +134,7 @@ TEST_F(RegToolTest, MissingKeysValuesAndBadCommandLinesFailWithExitStatusOne) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, kNotFound);
     // The default value of a key is always there, if only as not set.
+    ASSERT_EQ(Reg({"delete", "HKCU\\Software\\Something", "/ve", "/f"}).out, kDone);
     r = Reg({"query", "HKCU\\Software\\Something", "/ve"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(

@@ -2,6 +2,7 @@
 #include "RegData.h"
 
 #include "platform/RegistryConstants.h"
+#include "platform/Text.h"
 
 #include <array>
 #include <cstdio>
@@ -9,9 +10,6 @@
 
 namespace vellumo::regtool {
 namespace {
-
-// Items of a multi-string are separated by these two characters in "/d" and in "query".
-constexpr std::string_view kItemSeparator = "\\0";
 
 constexpr std::array<std::pair<uint32_t, std::string_view>, 12> kTypeNames = {{
     {REG_NONE, "REG_NONE"},
@@ -27,29 +25,6 @@ constexpr std::array<std::pair<uint32_t, std::string_view>, 12> kTypeNames = {{
     {REG_RESOURCE_REQUIREMENTS_LIST, "REG_RESOURCE_REQUIREMENTS_LIST"},
     {REG_QWORD, "REG_QWORD"},
 }};
-
-bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // A decimal number, or a hex one after "0x"; no sign, no spaces, at most `max`.
 std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
@@ -106,6 +81,16 @@ std::string Hex(uint64_t value) {
 
 } // namespace
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string TypeName(uint32_t type) {
     for (const auto& [number, name] : kTypeNames) {
         if (number == type)
@@ -115,17 +100,18 @@ std::string TypeName(uint32_t type) {
 }
 
 std::optional<uint32_t> TypeFromName(std::string_view name) {
-    if (EqualsIgnoreCaseAscii(name, "REG_DWORD_LITTLE_ENDIAN"))
+    if (EqualsIgnoreCase(name, "REG_DWORD_LITTLE_ENDIAN"))
         return REG_DWORD;
     for (const uint32_t type : {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD,
                                 REG_DWORD_BIG_ENDIAN, REG_MULTI_SZ, REG_QWORD}) {
-        if (EqualsIgnoreCaseAscii(name, TypeName(type)))
+        if (EqualsIgnoreCase(name, TypeName(type)))
             return type;
     }
     return std::nullopt;
 }
 
-std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::string>& text) {
+std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::string>& text,
+                                        std::string_view separator) {
     const std::string given = text.value_or("");
     switch (type) {
     case REG_NONE:
@@ -134,7 +120,7 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
         return given + '\0'; // texts are stored with their terminating NUL
     case REG_DWORD:
     case REG_DWORD_BIG_ENDIAN: {
-        const auto value = text ? ParseNumber(given, 0xFFFFFFFFu) : std::optional<uint64_t>(0);
+        const auto value = text ? ParseNumber(given, 0xFFFFFFFFu) : std::nullopt;
         if (!value)
             return std::nullopt;
         std::string data = LittleEndian(*value, 4);
@@ -143,7 +129,7 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
         return data;
     }
     case REG_QWORD: {
-        const auto value = text ? ParseNumber(given, UINT64_MAX) : std::optional<uint64_t>(0);
+        const auto value = text ? ParseNumber(given, UINT64_MAX) : std::nullopt;
         if (!value)
             return std::nullopt;
         return LittleEndian(*value, 8);
@@ -172,14 +158,14 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
         std::string data;
         std::string_view rest = given;
         while (!rest.empty()) {
-            const auto sep = rest.find(kItemSeparator);
+            const auto sep = rest.find(separator);
             const std::string_view item = rest.substr(0, sep);
             if (item.empty())
                 return std::nullopt; // empty items cannot be stored
             data.append(item);
             data += '\0';
             rest = sep == std::string_view::npos ? std::string_view()
-                                                 : rest.substr(sep + kItemSeparator.size());
+                                                 : rest.substr(sep + separator.size());
         }
         data += '\0';
         return data;
@@ -189,7 +175,7 @@ std::optional<std::string> DataFromText(uint32_t type, const std::optional<std::
     }
 }
 
-std::string DataToText(uint32_t type, std::string_view data) {
+std::string DataToText(uint32_t type, std::string_view data, std::string_view separator) {
     switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
@@ -215,7 +201,7 @@ std::string DataToText(uint32_t type, std::string_view data) {
         std::string text;
         for (const char c : data) {
             if (c == '\0')
-                text += kItemSeparator;
+                text += separator;
             else
                 text += c;
         }

@@ -1,5 +1,5 @@
-// The commands of vellumo-reg: "query", "add" and "delete" with the Windows reg tool's options,
-// output layout, messages and exit status (0 success, 1 failure).
+// The commands of vellumo-reg: "query", "add", "delete", "export" and "import" with the Windows
+// reg tool's options, output layout, messages and exit status (0 success, 1 failure).
 #pragma once
 
 #include <iosfwd>

@@ -41,6 +41,29 @@ bool IsKeyPath(std::string_view path) {
     return true;
 }
 
+long ReadValue(regapi::RegKey key, const std::string& name, StoredValue& value) {
+    uint32_t size = 0;
+    if (const long s = regapi::QueryValue(key, name, &value.type, nullptr, &size);
+        s != regapi::kSuccess)
+        return s;
+    // Another process may make the value larger between the two calls; the second then says
+    // how large, and is asked again while the value keeps growing.
+    for (;;) {
+        value.data.assign(size, '\0');
+        uint32_t stored = size;
+        const long s = regapi::QueryValue(key, name, &value.type,
+                                          reinterpret_cast<uint8_t*>(value.data.data()), &stored);
+        if (s == regapi::kMoreData && stored > size) {
+            size = stored;
+            continue;
+        }
+        if (s != regapi::kSuccess)
+            return s;
+        value.data.resize(stored);
+        return regapi::kSuccess;
+    }
+}
+
 long ValueNames(regapi::RegKey key, std::vector<std::string>& names) {
     names.clear();
     uint32_t longest = 0;
@@ -121,19 +144,29 @@ long WalkTree(regapi::RegKey top, std::string& path, uint32_t access,
     return regapi::kSuccess;
 }
 
-long DeleteTree(regapi::RegKey root, const std::string& path) {
-    // One entry per level on the way down: the open key and its name below the level above
-    // (the whole path below `root` for the first).
+long DeleteTree(regapi::RegKey root, const std::string& path, uint32_t view) {
+    const uint32_t access = regapi::KEY_ALL_ACCESS | view;
+    // One entry per level on the way down: the open key and its name below the level above.
+    // The first level is the key's parent, held only to delete the key through it.
     struct Level {
         regapi::KeyHandle key;
         std::string name;
     };
     std::vector<Level> levels;
+    const size_t slash = path.rfind('\\');
+    const std::string parentPath =
+        slash == std::string::npos ? std::string() : path.substr(0, slash);
+    // The delete does not depend on the parent handle's rights: reading is enough.
+    regapi::KeyHandle parent;
+    if (const long s = parent.Open(root, parentPath, regapi::KEY_READ | view);
+        s != regapi::kSuccess)
+        return s;
     {
         regapi::KeyHandle top;
-        if (const long s = top.Open(root, path, regapi::KEY_ALL_ACCESS); s != regapi::kSuccess)
+        std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+        if (const long s = top.Open(parent.Get(), name, access); s != regapi::kSuccess)
             return s;
-        levels.push_back(Level{std::move(top), path});
+        levels.push_back(Level{std::move(top), std::move(name)});
     }
     while (!levels.empty()) {
         std::string name;
@@ -141,7 +174,7 @@ long DeleteTree(regapi::RegKey root, const std::string& path) {
         const long s = SubkeyAt(levels.back().key.Get(), 0, name);
         if (s == regapi::kSuccess) {
             regapi::KeyHandle child;
-            if (const long o = child.Open(levels.back().key.Get(), name, regapi::KEY_ALL_ACCESS);
+            if (const long o = child.Open(levels.back().key.Get(), name, access);
                 o != regapi::kSuccess)
                 return o;
             levels.push_back(Level{std::move(child), std::move(name)});
@@ -152,8 +185,8 @@ long DeleteTree(regapi::RegKey root, const std::string& path) {
         // No subkeys left: close the key, then delete it from the level above.
         const std::string own = std::move(levels.back().name);
         levels.pop_back();
-        const regapi::RegKey parent = levels.empty() ? root : levels.back().key.Get();
-        if (const long d = regapi::DeleteKey(parent, own); d != regapi::kSuccess)
+        const regapi::RegKey above = levels.empty() ? parent.Get() : levels.back().key.Get();
+        if (const long d = regapi::DeleteKey(above, own); d != regapi::kSuccess)
             return d;
     }
     return regapi::kSuccess;
