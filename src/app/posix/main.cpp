@@ -1,7 +1,6 @@
 // Entry point on Linux: with a display that can be opened, the window module (Qt) runs the program
 // with its window; otherwise the headless run writes the report to standard output (exit 0 when
 // the window would have been shown, 1 when the run ended before it).
-#include "InstallLayout.h"
 #include "app/WindowModule.h"
 #include "diagnostic/WindowHost.h"
 #include "diagnostic/modMain.h"
@@ -42,13 +41,12 @@ int RunHeadless() {
 
 // The module's entry, or nullptr (with the reason on standard error) when it cannot be loaded.
 window_module::Entry LoadWindowModule() {
-    const std::string path =
-        probes::CompanionFile(window_module::kFileName, build::kWindowModuleFolder);
+    const std::string path = probes::CompanionFile(window_module::kFileName);
     if (path.empty()) {
         std::fprintf(stderr,
-                     "VellumoDiagnostic: cannot load the window module (%s is neither beside the "
-                     "program nor in %s); the report follows.\n",
-                     window_module::kFileName, build::kWindowModuleFolder);
+                     "VellumoDiagnostic: cannot load the window module (%s is not beside the "
+                     "program); the report follows.\n",
+                     window_module::kFileName);
         return nullptr;
     }
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
