@@ -162,37 +162,29 @@ TEST_P(WindowDesktopTest, PlacedInsideTheWorkAreaAtScaleOneAndTwo) {
         const test::WindowGeometry client = session_->Geometry(window);
         const test::FrameExtents frame = session_->Frame(window);
         EXPECT_EQ(frame.top > 0, WithWindowManager()) << "a title bar only from a window manager";
-        const int left = client.x - frame.left, top = client.y - frame.top;
-        const int right = client.x + client.width + frame.right;
-        const int bottom = client.y + client.height + frame.bottom;
-        // Whole inside the screen, title bar included.
-        EXPECT_GE(left, 0);
-        EXPECT_GE(top, 0);
-        EXPECT_LE(right, c.screenWidth);
-        EXPECT_LE(bottom, c.screenHeight);
-
-        const int fullWidth = frmMain::TwipsToPixels(frmMain::kClientWidth, kDpi) * c.scale;
-        const int fullHeight = frmMain::TwipsToPixels(frmMain::kClientHeight, kDpi) * c.scale;
-        const bool fitsAcross = fullWidth + frame.left + frame.right <= c.screenWidth;
-        const bool fitsDown = fullHeight + frame.top + frame.bottom <= c.screenHeight;
-        // The form's size and centred where it fits; else at the screen's edge, as large as the
-        // screen allows. (The frame's borders count in whole scaled pixels: at scale 2 a border
-        // of one screen pixel takes two.)
+        // Each direction: the frame's start and end on the screen, the client's extent, the
+        // form's extent at this scale. Whole inside the screen, title bar included; the form's
+        // size and centred where it fits; else at the screen's edge, as large as the screen
+        // allows. (The frame's borders count in whole scaled pixels: at scale 2 a border of one
+        // screen pixel takes two.)
         const int rounding = c.scale - 1;
-        if (fitsAcross) {
-            EXPECT_EQ(client.width, fullWidth);
-            EXPECT_NEAR(left + right, c.screenWidth, 1 + 2 * rounding);
-        } else {
-            EXPECT_NEAR(left, 0, rounding);
-            EXPECT_NEAR(right, c.screenWidth, 2 * rounding);
-        }
-        if (fitsDown) {
-            EXPECT_EQ(client.height, fullHeight);
-            EXPECT_NEAR(top + bottom, c.screenHeight, 1 + 2 * rounding);
-        } else {
-            EXPECT_NEAR(top, 0, rounding);
-            EXPECT_NEAR(bottom, c.screenHeight, 2 * rounding);
-        }
+        const auto check = [&](const char* direction, int start, int end, int extent, int form,
+                               int screen) {
+            SCOPED_TRACE(direction);
+            EXPECT_GE(start, 0);
+            EXPECT_LE(end, screen);
+            if (form + (end - start - extent) <= screen) {
+                EXPECT_EQ(extent, form);
+                EXPECT_NEAR(start + end, screen, 1 + 2 * rounding);
+            } else {
+                EXPECT_NEAR(start, 0, rounding);
+                EXPECT_NEAR(end, screen, 2 * rounding);
+            }
+        };
+        check("across", client.x - frame.left, client.x + client.width + frame.right, client.width,
+              frmMain::TwipsToPixels(frmMain::kClientWidth, kDpi) * c.scale, c.screenWidth);
+        check("down", client.y - frame.top, client.y + client.height + frame.bottom, client.height,
+              frmMain::TwipsToPixels(frmMain::kClientHeight, kDpi) * c.scale, c.screenHeight);
     }
 }
 
