@@ -11,9 +11,10 @@ packages=(cmake g++ make pkg-config qt6-base-dev libqt6opengl6-dev libsqlite3-de
 if [ "$what" = "test" ]; then
     # locales brings localedef and the locale sources the tests compile their locales from.
     # xdg-utils finds a file's type with file(1) and the shared MIME database when no desktop runs.
+    # openbox is the window manager of the window tests that need one (title bar, frame, focus).
     packages+=(googletest libgtest-dev libgmock-dev xvfb xauth xclip xdotool xdg-utils file
                shared-mime-info locales
-               imagemagick x11-utils util-linux
+               imagemagick x11-utils util-linux openbox
                wine g++-mingw-w64-x86-64-posix mingw-w64-tools
                clang clang-format valgrind strace
                dpkg-dev lintian desktop-file-utils appstream man-db nsis)

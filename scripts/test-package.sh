@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # The Linux installation and package, end to end:
-#   1. cmake --install into a staging folder; the staged tree moved elsewhere; the moved program
-#      opens its window under Xvfb and, without a display, writes its report; the desktop entry
-#      and the AppStream metainfo validate.
-#   2. The .deb (cmake --build ... --target package), checked with lintian (no errors), installed
-#      with dpkg -i, VellumoDiagnostic from PATH writing its report, removed with dpkg -r, and
-#      every file it brought gone again.
+#   1. cmake --install into a staging folder; the staged tree moved elsewhere; the moved program,
+#      started through its links in bin/, opens its window under Xvfb and, without a display,
+#      writes its report, in which the product's files placed in the product's folder are found;
+#      the desktop entry (with the window class docks match) and the AppStream metainfo validate.
+#   2. The .deb (cmake --build ... --target package), checked with lintian (no errors or
+#      warnings beyond the package's own reasoned overrides), installed with dpkg -i,
+#      VellumoDiagnostic and vellumo-diagnostic from PATH writing a report without false alarms
+#      when the product's files are in its folder, removed with dpkg -P (its maintainer scripts
+#      too), and every file it brought gone again.
 # As root the package goes onto this machine and off again; when the package is already installed
-# here, or without root, it goes into a private dpkg root instead (same checks, nothing of the
-# machine touched).
+# here, when the product's folder exists here, or without root, it goes into a private dpkg root
+# instead (same checks, nothing of the machine touched).
 # Needs what scripts/install-deps.sh installs for "test"; builds build/test when needed.
 # Usage: scripts/test-package.sh [build folder]
 set -uo pipefail
@@ -20,7 +23,8 @@ installed_here=0
 cleanup() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     if [ "$installed_here" = 1 ]; then
-        dpkg -r vellumo-diagnostic >/dev/null 2>&1
+        remove_product_files "/usr/$product_dir"
+        dpkg -P vellumo-diagnostic >/dev/null 2>&1
     fi
     rm -rf "$work"
 }
@@ -56,15 +60,44 @@ report_ok() { # report_ok <program>: the headless report, whole
     [[ "$out" == "OS: "* ]] && [[ "$out" == *"Can create file in DataPath: "* ]]
 }
 
+# The product's own folder, where the program is installed and the product keeps its files.
+product_dir=lib/vellumo
+add_product_files() { # add_product_files <product folder>: the master file and the icon files
+    mkdir -p "$1/Icons" && printf 'master file' >"$1/master" &&
+        printf 'BM' >"$1/Icons/kestroclr.bmp" && printf 'BM' >"$1/Icons/kestroclrsm.bmp"
+}
+remove_product_files() {
+    rm -rf "$1/master" "$1/Icons"
+}
+# no_false_alarms <program> <product folder>: the report says where the program is and finds
+# the product's files there; no line says a file of the product's folder is missing.
+no_false_alarms() {
+    local out folder="$2"
+    out="$("${run_env[@]}" "$1" | tr -d '\r')" || return 1
+    printf '%s\n' "$out"
+    grep -qxF "AppPath: $folder/" <<<"$out" &&
+        grep -qxF "Master file exists: $folder/master" <<<"$out" &&
+        grep -qxF "Master file size: 11" <<<"$out" &&
+        grep -qxF "File exists: $folder/Icons/kestroclr.bmp" <<<"$out" &&
+        grep -qxF "File exists: $folder/Icons/kestroclrsm.bmp" <<<"$out" &&
+        ! grep -F "doesn't exist: $folder/" <<<"$out"
+}
+
 # ---- 1. The installed tree, moved ----
 cmake --install "$build" --prefix "$work/stage/usr" >/dev/null || exit 1
 mv "$work/stage" "$work/moved"
 moved="$work/moved/usr"
 check "the moved tree's program writes its report headless" report_ok "$moved/bin/VellumoDiagnostic"
+add_product_files "$moved/$product_dir" || exit 1
+for name in VellumoDiagnostic vellumo-diagnostic; do
+    check "the moved tree's $name finds the product's files in $product_dir" \
+        no_false_alarms "$moved/bin/$name" "$moved/$product_dir"
+done
+remove_product_files "$moved/$product_dir"
 
 window_opens() {
     local display=":$((200 + $$ % 100))"
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do
         DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break
@@ -98,8 +131,13 @@ window_opens() {
     [ -n "$window" ] && [ "$status" = 0 ]
 }
 check "the moved tree's program opens its window under Xvfb" window_opens
-check "the desktop entry validates" desktop-file-validate \
-    "$moved/share/applications/com.kestrova.VellumoDiagnostic.desktop"
+desktop_entry_ok() {
+    local entry="$moved/share/applications/com.kestrova.VellumoDiagnostic.desktop"
+    desktop-file-validate "$entry" || return 1
+    # Docks tie the window to its launcher by its class, which is the entry's id.
+    grep -qxF "StartupWMClass=$(basename "$entry" .desktop)" "$entry"
+}
+check "the desktop entry validates and names the window's class" desktop_entry_ok
 check "the AppStream metainfo validates" appstreamcli validate --no-net \
     "$moved/share/metainfo/com.kestrova.VellumoDiagnostic.metainfo.xml"
 man_pages_ok() {
@@ -117,13 +155,14 @@ cmake --build "$build" --target package >/dev/null || exit 1
 deb="$(ls "$build"/package/vellumo-diagnostic_*.deb)"
 lintian_clean() {
     lintian --tag-display-limit 0 "$deb" | tee "$work/lintian.txt"
-    ! grep -q '^E: ' "$work/lintian.txt"
+    ! grep -q '^[EW]: ' "$work/lintian.txt"
 }
-check "lintian finds no error in $(basename "$deb")" lintian_clean
+check "lintian finds no error or warning in $(basename "$deb")" lintian_clean
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' >"$work/files.txt"
+# The product's folder of this machine is used only when nothing is in it yet.
 if [ "$(id -u)" = 0 ] && ! dpkg-query -W -f='${Status}' vellumo-diagnostic 2>/dev/null |
-    grep -q "install ok installed"; then
+    grep -q "install ok installed" && [ ! -e "/usr/$product_dir" ]; then
     root=""
     dpkg_cmd=(dpkg)
 else
@@ -145,8 +184,17 @@ report_from_path() {
         [ "$(PATH="$root/usr/bin:$PATH" command -v VellumoDiagnostic)" = "$root/usr/bin/VellumoDiagnostic" ]
 }
 check "VellumoDiagnostic on PATH writes its report headless" report_from_path
+add_product_files "$root/usr/$product_dir" || exit 1
+on_path() { # on_path <command...>: with the installed package's bin/ first on PATH
+    PATH="$root/usr/bin:$PATH" "$@"
+}
+for name in VellumoDiagnostic vellumo-diagnostic; do
+    check "$name on PATH finds the product's files in /usr/$product_dir" \
+        on_path no_false_alarms "$name" "$root/usr/$product_dir"
+done
+remove_product_files "$root/usr/$product_dir"
 remove_ok() {
-    "${dpkg_cmd[@]}" -r vellumo-diagnostic || return 1
+    "${dpkg_cmd[@]}" -P vellumo-diagnostic || return 1
     installed_here=0
     local left=0
     while read -r file; do
@@ -155,13 +203,12 @@ remove_ok() {
             left=1
         fi
     done <"$work/files.txt"
-    for folder in /usr/lib/x86_64-linux-gnu/vellumo-diagnostic /usr/libexec/vellumo-diagnostic \
-        /usr/share/doc/vellumo-diagnostic; do
+    for folder in "/usr/$product_dir" /usr/share/doc/vellumo-diagnostic; do
         [ -e "$root$folder" ] && { echo "left behind: $root$folder"; left=1; }
     done
     [ "$left" = 0 ]
 }
-check "dpkg -r removes every file it installed" remove_ok
+check "dpkg -P removes every file it installed" remove_ok
 
 echo "package: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

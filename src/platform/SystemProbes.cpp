@@ -6,17 +6,13 @@
 
 namespace vellumo::probes {
 
-std::string CompanionFile(const std::string& name, const std::string& installedFolder) {
+std::string CompanionFile(const std::string& name) {
     const std::filesystem::path folder = ExecutableFolder();
     if (folder.empty())
         return {};
+    const std::filesystem::path candidate = folder / name;
     std::error_code ec;
-    for (const std::filesystem::path& candidate :
-         {folder / name, (folder / installedFolder / name).lexically_normal()}) {
-        if (std::filesystem::exists(candidate, ec))
-            return candidate.string();
-    }
-    return {};
+    return std::filesystem::exists(candidate, ec) ? candidate.string() : std::string();
 }
 
 } // namespace vellumo::probes

@@ -14,10 +14,10 @@ namespace vellumo::probes {
 // Windows: a "Scripting.FileSystemObject" can be created; Linux: /bin/sh is executable.
 [[nodiscard]] bool ScriptingRuntimeAvailable();
 
-// A file that comes with the program: beside the executable (the build tree, a copied program),
-// else in `installedFolder` relative to the executable's folder (an installed tree, wherever it
-// was moved to). The full path, or the empty text when it is in neither place.
-[[nodiscard]] std::string CompanionFile(const std::string& name,
-                                        const std::string& installedFolder);
+// A file that comes with the program, beside the executable (the build tree, an installed tree
+// wherever it was moved to, a copied program): its full path, or the empty text when it is not
+// there. The executable's folder is its real one, even when the program was started through a
+// link.
+[[nodiscard]] std::string CompanionFile(const std::string& name);
 
 } // namespace vellumo::probes

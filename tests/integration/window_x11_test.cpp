@@ -1,13 +1,10 @@
 // The real program in a real X11 session (Xvfb): the window is found by its title, Copy To
 // Clipboard puts the report on the X11 clipboard (read back with xclip), Exit ends the program.
 #include "support/TestEnvironment.h"
+#include "support/posix/X11Session.h"
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace vellumo {
 namespace {
@@ -15,77 +12,17 @@ namespace {
 using namespace std::chrono_literals;
 using test::fs::path;
 
-// A child process started in the background, killed if still running at the end.
-class Background {
-public:
-    Background(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-               const std::string& outFile) {
-        pid_ = fork();
-        if (pid_ == 0) {
-            for (const auto& [k, v] : env)
-                setenv(k.c_str(), v.c_str(), 1);
-            const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(out, 1);
-            dup2(out, 2);
-            const int in = open("/dev/null", O_RDONLY);
-            dup2(in, 0);
-            std::vector<char*> args;
-            for (const auto& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            execvp(args[0], args.data());
-            _exit(127);
-        }
-    }
-    ~Background() {
-        if (pid_ > 0 && !exited_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    // The exit status, or -1 when it is still running after the timeout.
-    int WaitExit(std::chrono::milliseconds timeout) {
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                exited_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return -1;
-    }
-    [[nodiscard]] bool Running() { return !exited_ && waitpid(pid_, nullptr, WNOHANG) == 0; }
-
-private:
-    pid_t pid_ = -1;
-    bool exited_ = false;
-};
-
 class WindowX11Test : public test::IsolatedTest {
 protected:
     void SetUp() override {
         IsolatedTest::SetUp();
-        if (test::RunProcess(
-                {"sh", "-c", "command -v Xvfb && command -v xdotool && command -v xclip"})
-                .exitCode != 0)
-            GTEST_FAIL() << "Xvfb, xdotool and xclip are needed (scripts/install-deps.sh test "
-                            "installs them)";
-        display_ = ":" + std::to_string(90 + getpid() % 100);
-        xvfb_ = std::make_unique<Background>(
-            std::vector<std::string>{"Xvfb", display_, "-screen", "0", "1280x1024x24", "-nolisten",
-                                     "tcp"},
-            std::map<std::string, std::string>{}, (Home() / "xvfb.log").string());
-        for (int i = 0; i < 100 && X({"xdpyinfo"}).exitCode != 0; ++i)
-            std::this_thread::sleep_for(50ms);
+        if (const std::string missing = test::MissingX11Tools(false); !missing.empty())
+            GTEST_FAIL() << missing << " needed (scripts/install-deps.sh test installs them)";
+        session_ = std::make_unique<test::X11Session>(Home(), "1280x1024", false);
+        display_ = session_->Display();
         appDir_ = Home() / "app";
-        test::fs::create_directories(appDir_);
         // The program loads its window module from its own folder.
-        const path built = test::BuiltProgram("VellumoDiagnostic");
-        test::fs::copy_file(built, appDir_ / "VellumoDiagnostic");
-        for (const char* companion : {"libvellumo-gui.so", "vellumo-clipboard-keeper"})
-            test::fs::copy_file(built.parent_path() / companion, appDir_ / companion);
+        test::CopyProgramTo(appDir_);
     }
 
     // Process ids of programs started from the test's own copy of the program's folder.
@@ -103,13 +40,9 @@ protected:
         return found;
     }
 
-    std::string Clipboard() {
-        return X({"timeout", "5", "xclip", "-o", "-selection", "clipboard"}).out;
-    }
+    std::string Clipboard() { return session_->Clipboard(); }
 
-    test::ProcessResult X(const std::vector<std::string>& argv) {
-        return test::RunProcess(argv, {{"DISPLAY", display_}});
-    }
+    test::ProcessResult X(const std::vector<std::string>& argv) { return session_->X(argv); }
 
     // Starts the program (with `options`), finds its window, clicks Copy To Clipboard, reads the
     // copy back while the program runs, clicks Exit and waits for the program to end. Returns the
@@ -125,7 +58,7 @@ protected:
             {"XDG_DOCUMENTS_DIR", Documents().string()}};
         std::vector<std::string> argv = {(appDir_ / "VellumoDiagnostic").string()};
         argv.insert(argv.end(), options.begin(), options.end());
-        Background program(argv, env, (Home() / "program.log").string());
+        test::BackgroundProcess program(argv, env, Home() / "program.log");
 
         const test::ProcessResult found = X({"timeout", "20", "xdotool", "search", "--sync",
                                              "--onlyvisible", "--name", "^Vellumo Diagnostic$"});
@@ -172,13 +105,13 @@ protected:
         return false;
     }
 
+    std::unique_ptr<test::X11Session> session_;
     std::string display_;
-    std::unique_ptr<Background> xvfb_;
     path appDir_;
 };
 
 TEST_F(WindowX11Test, WindowIsFoundCopiesTheReportAndTheCopyOutlivesTheProgram) {
-    ASSERT_EQ(X({"xdpyinfo"}).exitCode, 0) << "Xvfb did not start";
+    ASSERT_TRUE(session_->Ready()) << session_->Problem();
     const std::string clip = CopyThenExit();
     ASSERT_EQ(clip.rfind("OS: ", 0), 0u) << clip;
     const std::string dataPath = (DataHome() / "Vellumo Data").string() + "/";
@@ -194,15 +127,15 @@ TEST_F(WindowX11Test, WindowIsFoundCopiesTheReportAndTheCopyOutlivesTheProgram) 
 
     // Another program takes the clipboard: the keeper ends.
     test::WriteFile(Home() / "other.txt", "another program's text");
-    Background other(
+    test::BackgroundProcess other(
         {"xclip", "-quiet", "-selection", "clipboard", "-i", (Home() / "other.txt").string()},
-        {{"DISPLAY", display_}}, (Home() / "xclip.log").string());
+        {{"DISPLAY", display_}}, Home() / "xclip.log");
     EXPECT_TRUE(NoProcessOfOursLeft()) << "a process of the program is still running";
     EXPECT_EQ(Clipboard(), "another program's text");
 }
 
 TEST_F(WindowX11Test, RedactedWindowShowsAndCopiesTheRedactedReport) {
-    ASSERT_EQ(X({"xdpyinfo"}).exitCode, 0) << "Xvfb did not start";
+    ASSERT_TRUE(session_->Ready()) << session_->Problem();
     const std::string clip = CopyThenExit({"--redact"});
     ASSERT_EQ(clip.rfind("OS: ", 0), 0u) << clip;
     EXPECT_NE(clip.find("\r\nWindowsUserName: <user>\r\n"), std::string::npos) << clip;
@@ -214,11 +147,11 @@ TEST_F(WindowX11Test, RedactedWindowShowsAndCopiesTheRedactedReport) {
 }
 
 TEST_F(WindowX11Test, RunningClipboardManagerReceivesTheCopy) {
-    ASSERT_EQ(X({"xdpyinfo"}).exitCode, 0) << "Xvfb did not start";
+    ASSERT_TRUE(session_->Ready()) << session_->Problem();
     const path managerLog = Home() / "manager.log";
     const path saved = Home() / "saved.txt";
-    Background manager({test::BuiltProgram("fake_clipboard_manager"), saved.string()},
-                       {{"DISPLAY", display_}}, managerLog.string());
+    test::BackgroundProcess manager({test::BuiltProgram("fake_clipboard_manager"), saved.string()},
+                                    {{"DISPLAY", display_}}, managerLog);
     for (int i = 0; i < 100 && test::ReadFile(managerLog).find("ready") == std::string::npos; ++i)
         std::this_thread::sleep_for(50ms);
     ASSERT_NE(test::ReadFile(managerLog).find("ready"), std::string::npos);

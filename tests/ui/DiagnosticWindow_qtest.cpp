@@ -1,5 +1,6 @@
 // The Qt diagnostic window on the offscreen platform: texts, twips layout, tab order, focus,
-// the first-activation rule, Copy To Clipboard and a failing Send Email.
+// the first-activation rule, Copy To Clipboard and a failing Send Email, Enter on the focused
+// button, Ctrl+C in the report box, and a message box as wide as its title.
 #include "diagnostic/frmMain.h"
 #include "diagnostic/modMain.h"
 #include "support/RecordingUi.h"
@@ -10,10 +11,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
 #include <memory>
@@ -157,6 +161,69 @@ private slots:
         QCOMPARE(QString::fromStdString(recording.boxes[0].title),
                  QStringLiteral("Vellumo Diagnostic"));
         QVERIFY(window_->isVisible());
+    }
+
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        QTest::newRow("Copy, Return") << QStringLiteral("cmdCopy") << int(Qt::Key_Return);
+        QTest::newRow("Send Email, keypad Enter")
+            << QStringLiteral("cmdEmail") << int(Qt::Key_Enter);
+        QTest::newRow("Exit, Return") << QStringLiteral("cmdExit") << int(Qt::Key_Return);
+    }
+
+    void enterPressesTheFocusedButton() {
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        ui::RecordingUi recording;
+        ui::ScopedUi scoped(recording);
+        QPointer<ui::DiagnosticWindow> w = window_;
+        auto* pressed = Child<QPushButton>(qPrintable(button));
+        pressed->setFocus();
+        QTest::keyClick(pressed, Qt::Key(key));
+        QCOMPARE(recording.clipboard, button == QStringLiteral("cmdCopy")
+                                          ? modMain::gstrDiagnosticReport
+                                          : std::string());
+        QCOMPARE(recording.boxes.size(), size_t{button == QStringLiteral("cmdEmail") ? 1u : 0u});
+        if (button == QStringLiteral("cmdExit"))
+            QTRY_VERIFY(w.isNull());
+        else
+            QVERIFY(!w.isNull() && w->isVisible());
+    }
+
+    void ctrlCInTheReportBoxKeepsTheReportsLineEnds() {
+        auto* report = Child<QPlainTextEdit>("txtInfo");
+        QVERIFY(modMain::gstrDiagnosticReport.find("\r\n") != std::string::npos);
+        report->setFocus();
+        report->selectAll();
+        QTest::keyClick(report, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString::fromStdString(modMain::gstrDiagnosticReport));
+    }
+
+    void messageBoxIsAtLeastAsWideAsItsTitle() {
+        // A short text under a longer title: the window manager needs the title's width and
+        // room for the title bar's icon and buttons (about four bar heights).
+        const QString title = QStringLiteral("Vellumo Diagnostic: a title longer than its text");
+        QString shownTitle, shownText;
+        int width = 0, needed = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            shownTitle = box->windowTitle();
+            shownText = box->text();
+            width = box->width();
+            QFont titleFont = box->font();
+            titleFont.setBold(true);
+            const int bar = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+            needed = QFontMetrics(titleFont).horizontalAdvance(title) + 4 * bar;
+            box->accept();
+        });
+        qtUi_->MsgBox("Error on LaunchEmail: 31", ui::MsgIcon::None, title.toStdString());
+        QCOMPARE(shownTitle, title);
+        QCOMPARE(shownText, QStringLiteral("Error on LaunchEmail: 31"));
+        QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
     }
 
     void exitClosesTheWindow() {

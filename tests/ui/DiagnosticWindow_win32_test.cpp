@@ -1,10 +1,12 @@
 // The native diagnostic window under the Win32 UI service: the twips layout at the screen's DPI,
 // texts, tab order and focus, the first activation, Copy To Clipboard read back by a second
-// program as CF_TEXT, and Exit ending the message loop. Runs under Xvfb.
+// program as CF_TEXT, Exit ending the message loop, Enter on the focused button, the window in a
+// work area smaller than the form, and the e-mail error box's whole title. Runs under Xvfb.
 //
 // With VELLUMO_WINDOW_SCREENSHOT set to a .bmp path, the layout test also saves the window as
 // the screen shows it (scripts/test-windows.sh --screenshot makes docs/window-win32.png of it).
 #include "BuildSettings.h"
+#include "diagnostic/WindowPlacement.h"
 #include "diagnostic/frmMain.h"
 #include "diagnostic/modMain.h"
 #include "platform/CodePage.h"
@@ -246,6 +248,143 @@ TEST_F(DiagnosticWindowWin32Test, ExitClosesTheWindowAndEndsTheMessageLoop) {
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(win32_.Window(), nullptr);
     EXPECT_EQ(win32_.RunMessageLoop(), 0) << "the loop ends at once: WM_QUIT is queued";
+}
+
+// Ends a test's message loop that did not end by itself: closes a message box it may show and
+// the window.
+void CALLBACK EndStuckLoop(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    ADD_FAILURE() << "the message loop did not end";
+    if (const HWND active = GetActiveWindow(); active != nullptr)
+        PostMessageA(active, WM_COMMAND, IDOK, 0);
+    PostQuitMessage(1);
+}
+
+TEST_F(DiagnosticWindowWin32Test, EnterPressesTheFocusedButton) {
+    Win32DiagnosticWindow& window = OpenWindow();
+    const HWND hwnd = AsWindow(window.Handle());
+    SetFocus(ControlOf(window, Win32DiagnosticWindow::kTxtInfo));
+    // Through the program's own message loop, each key to the control that has the focus by
+    // then, as the keyboard sends it: from the report box Tab, Enter on Copy To Clipboard, Tab,
+    // Tab, Enter on Exit.
+    modMain::gstrDiagnosticReport = "the report\r\n";
+    const struct {
+        Win32DiagnosticWindow::ControlId focus;
+        WPARAM key;
+    } keys[] = {{Win32DiagnosticWindow::kTxtInfo, VK_TAB},
+                {Win32DiagnosticWindow::kCmdCopy, VK_RETURN},
+                {Win32DiagnosticWindow::kCmdCopy, VK_TAB},
+                {Win32DiagnosticWindow::kCmdEmail, VK_TAB},
+                {Win32DiagnosticWindow::kCmdExit, VK_RETURN}};
+    for (const auto& k : keys) {
+        PostMessageA(ControlOf(window, k.focus), WM_KEYDOWN, k.key, 1);
+        PostMessageA(ControlOf(window, k.focus), WM_KEYUP, k.key, static_cast<LPARAM>(0xC0000001u));
+    }
+    const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, EndStuckLoop);
+    EXPECT_EQ(win32_.RunMessageLoop(), 0);
+    KillTimer(nullptr, watchdog);
+    EXPECT_FALSE(IsWindow(hwnd)) << "Enter on Exit closed the window";
+    const test::ProcessResult read =
+        test::RunProcess({test::BuiltProgram("tests/clipboard_reader_win32")});
+    EXPECT_EQ(read.out, "the report\r\n") << "Enter on Copy To Clipboard copied";
+}
+
+// The screen's facts with a work area smaller than the form at the screen's DPI.
+class SmallWorkAreaUi : public ui::Win32Ui {
+public:
+    [[nodiscard]] ui::ScreenFacts Screen() const override {
+        ui::ScreenFacts facts = Win32Ui::Screen();
+        facts.workLeft = kLeft;
+        facts.workTop = kTop;
+        facts.workRight = kLeft + frmMain::TwipsToPixels(frmMain::kClientWidth, facts.logicalDpiX);
+        facts.workBottom = kTop + frmMain::TwipsToPixels(frmMain::kClientHeight, facts.logicalDpiY);
+        return facts;
+    }
+    static constexpr int kLeft = 40;
+    static constexpr int kTop = 30;
+};
+
+TEST_F(DiagnosticWindowWin32Test, WindowStaysInsideASmallWorkAreaAndTheReportBoxTakesTheLoss) {
+    SmallWorkAreaUi small;
+    small.SetQuitOnClose(false);
+    const ui::ScopedUi scopedUi(small);
+    const ScopedWindowHost scopedHost(small);
+    modMain::Main();
+    Pump();
+    Win32DiagnosticWindow* window = small.Window();
+    ASSERT_NE(window, nullptr);
+    const HWND hwnd = AsWindow(window->Handle());
+    const ui::ScreenFacts screen = small.Screen();
+
+    // The frame (title bar included) fills the work area exactly: the form is as wide and as
+    // high as the work area, and the frame needs more.
+    RECT frame{};
+    GetWindowRect(hwnd, &frame);
+    EXPECT_EQ(frame.left, screen.workLeft);
+    EXPECT_EQ(frame.top, screen.workTop);
+    EXPECT_EQ(frame.right, screen.workRight);
+    EXPECT_EQ(frame.bottom, screen.workBottom);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    const int lostAcross =
+        frmMain::TwipsToPixels(frmMain::kClientWidth, screen.logicalDpiX) - client.right;
+    const int lostDown =
+        frmMain::TwipsToPixels(frmMain::kClientHeight, screen.logicalDpiY) - client.bottom;
+    EXPECT_GT(lostDown, 0);
+    // The buttons keep their places; the report box gives up what is missing.
+    const RECT exitButton = PlaceOf(ControlOf(*window, Win32DiagnosticWindow::kCmdExit));
+    EXPECT_EQ(exitButton.left, frmMain::TwipsToPixels(frmMain::kCmdExit.left, screen.logicalDpiX));
+    const RECT report = PlaceOf(ControlOf(*window, Win32DiagnosticWindow::kTxtInfo));
+    EXPECT_EQ(report.right - report.left,
+              frmMain::TwipsToPixels(frmMain::kTxtInfo.width, screen.logicalDpiX) - lostAcross);
+    EXPECT_EQ(report.bottom - report.top,
+              frmMain::TwipsToPixels(frmMain::kTxtInfo.height, screen.logicalDpiY) - lostDown);
+    DestroyWindow(hwnd);
+}
+
+// What a message box looked like while it was shown.
+struct ShownBox {
+    std::string title;
+    int width = 0;
+    int captionNeeds = 0;
+};
+ShownBox gShownBox;
+
+// Runs in the box's own message loop: measures the box the thread shows, then closes it.
+void CALLBACK MeasureAndCloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = GetActiveWindow();
+    if (box == nullptr)
+        return; // not up yet: the timer comes again
+    KillTimer(nullptr, timer);
+    gShownBox.title = WindowText(box);
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    gShownBox.width = rect.right - rect.left;
+    // The caption's text in the caption font, the system menu's icon and the close button.
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    const HFONT font = CreateFontIndirectA(&metrics.lfCaptionFont);
+    const HDC dc = GetDC(box);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    SIZE text{};
+    GetTextExtentPoint32A(dc, gShownBox.title.c_str(), static_cast<int>(gShownBox.title.size()),
+                          &text);
+    SelectObject(dc, previous);
+    ReleaseDC(box, dc);
+    DeleteObject(font);
+    gShownBox.captionNeeds = text.cx + GetSystemMetrics(SM_CXSMICON) + GetSystemMetrics(SM_CXSIZE);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(DiagnosticWindowWin32Test, TheLaunchEmailErrorBoxShowsItsWholeTitle) {
+    // The system's own message box, as on the product's home platform; its caption (the
+    // application title) fits above the text of the e-mail error.
+    gShownBox = {};
+    SetTimer(nullptr, 0, 200, MeasureAndCloseBox);
+    win32_.MsgBox("Error on LaunchEmail: 31", ui::MsgIcon::None, build::kAppTitle);
+    EXPECT_EQ(gShownBox.title, build::kAppTitle);
+    EXPECT_GE(gShownBox.width, gShownBox.captionNeeds);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // with its window; otherwise the headless run writes the report to standard output (exit 0 when
 // the window would have been shown, 1 when the run ended before it). Options (app/CommandLine.h)
 // ask for the report as a document instead, or for the redacted report in the window.
-#include "InstallLayout.h"
 #include "app/CommandLine.h"
 #include "app/ReportRun.h"
 #include "app/WindowModule.h"
@@ -52,13 +51,12 @@ int RunHeadless() {
 
 // The module's entry, or nullptr (with the reason on standard error) when it cannot be loaded.
 window_module::Entry LoadWindowModule() {
-    const std::string path =
-        probes::CompanionFile(window_module::kFileName, build::kWindowModuleFolder);
+    const std::string path = probes::CompanionFile(window_module::kFileName);
     if (path.empty()) {
         std::fprintf(stderr,
-                     "VellumoDiagnostic: cannot load the window module (%s is neither beside the "
-                     "program nor in %s); the report follows.\n",
-                     window_module::kFileName, build::kWindowModuleFolder);
+                     "VellumoDiagnostic: cannot load the window module (%s is not beside the "
+                     "program); the report follows.\n",
+                     window_module::kFileName);
         return nullptr;
     }
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -4,6 +4,7 @@
 #include "app/WindowModule.h"
 #include "diagnostic/modMain.h"
 #include "library/DialogBackend.h"
+#include "ui/qt/DesktopIdentity.h"
 #include "ui/qt/DisplayProbe.h"
 #include "ui/qt/QtDialogBackend.h"
 #include "ui/qt/QtUi.h"
@@ -37,6 +38,7 @@ vellumo_run_with_window(int argc, char* argv[], char* reason, size_t reasonSize)
     int qtArgc = static_cast<int>(arguments.size());
 
     QApplication app(qtArgc, qtArgv.data());
+    vellumo::ui::ApplyDesktopIdentity();
     vellumo::ui::QtUi ui;
     // The common-dialog wrappers show Qt's dialogs in this build.
     vellumo::QtDialogBackend dialogs;

@@ -173,13 +173,15 @@ int32_t CodeForOpenerStatus(int waitStatus, const std::string& target) {
     }
 }
 
-// The opener or the print spooler, found on PATH, on one target; their own output is theirs.
+// The opener or the print spooler, found on PATH, on one target. Their output, and that of the
+// handlers they run, is theirs: a started program never writes into ours.
 process::StartRequest HelperTool(const char* tool, const std::string& target) {
     process::StartRequest request;
     request.program = tool;
     request.argv = {tool, SafeTarget(target)};
     request.searchPath = true;
     request.quietOutput = true;
+    request.quietErrors = true;
     return request;
 }
 
@@ -302,6 +304,8 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
         request.program = program;
         request.argv = std::move(argv);
         request.directory = folder;
+        request.quietOutput = true;
+        request.quietErrors = true;
         const int error = process::StartProcess(request, pid);
         if (error != 0)
             return {CodeForSpawnError(error), 0};

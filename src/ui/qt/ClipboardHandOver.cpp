@@ -2,7 +2,6 @@
 // whether it holds the clipboard.
 #include "ui/qt/ClipboardHandOver.h"
 
-#include "InstallLayout.h"
 #include "platform/SystemProbes.h"
 #include "platform/posix/FileDescriptorIo.h"
 #include "platform/posix/ProcessStart.h"
@@ -27,7 +26,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(5);
 } // namespace
 
 bool HandClipboardToKeeper(const std::string& text) {
-    const std::string keeper = probes::CompanionFile(kKeeperProgram, build::kClipboardKeeperFolder);
+    const std::string keeper = probes::CompanionFile(kKeeperProgram);
     if (keeper.empty() || access(keeper.c_str(), X_OK) != 0)
         return false;
     int input[2];

@@ -1,10 +1,13 @@
-// The Qt diagnostic window: layout, tab order, activation and the three button slots.
+// The Qt diagnostic window: layout and placement, tab order, activation and the three button
+// slots.
 #include "ui/qt/DiagnosticWindow.h"
+
+#include "ui/qt/FrameExtents.h"
+#include "ui/qt/ReportBox.h"
 
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -41,7 +44,7 @@ DiagnosticWindow::DiagnosticWindow(QWidget* parent)
     dialogFont.setPointSize(kDialogFontPoints);
     setFont(dialogFont);
 
-    txtInfo_ = new QPlainTextEdit(this);
+    txtInfo_ = new ReportBox(this);
     txtInfo_->setObjectName(QStringLiteral("txtInfo"));
     txtInfo_->setReadOnly(true);
     txtInfo_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
@@ -54,8 +57,9 @@ DiagnosticWindow::DiagnosticWindow(QWidget* parent)
     cmdEmail_->setObjectName(QStringLiteral("cmdEmail"));
     cmdExit_ = new QPushButton(QStringLiteral("Exit"), this);
     cmdExit_->setObjectName(QStringLiteral("cmdExit"));
+    // As on the product's home platform, Enter presses the focused button, as Space does.
     for (QPushButton* b : {cmdCopy_, cmdEmail_, cmdExit_}) {
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
         b->setFocusPolicy(Qt::StrongFocus);
     }
 
@@ -73,14 +77,12 @@ DiagnosticWindow::DiagnosticWindow(QWidget* parent)
     connect(cmdEmail_, &QPushButton::clicked, this, &DiagnosticWindow::cmdEmail_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &DiagnosticWindow::cmdExit_Click);
 
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const int dpiX = screen != nullptr ? qRound(screen->logicalDotsPerInchX()) : 96;
-    const int dpiY = screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : 96;
-    LayOut(dpiX, dpiY);
-    if (screen != nullptr) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    // Placed once, before it is shown, with the frame the window manager expects to give it:
+    // whole and centred from the start. (Its estimate is for the window at its fixed size, which
+    // gets no resize handle; a window manager that gives none leaves the frame out of the sums.)
+    LayOut(FrameMargins{});
+    winId();
+    LayOut(ExpectedFrameMargins(*this));
 
     form_.SetWindowHandle(static_cast<int32_t>(winId()));
     form_.Form_Load();
@@ -91,14 +93,32 @@ DiagnosticWindow::DiagnosticWindow(QWidget* parent)
 
 DiagnosticWindow::~DiagnosticWindow() = default;
 
-void DiagnosticWindow::LayOut(int dpiX, int dpiY) {
-    setFixedSize(frmMain::TwipsToPixels(frmMain::kClientWidth, dpiX),
-                 frmMain::TwipsToPixels(frmMain::kClientHeight, dpiY));
+void DiagnosticWindow::LayOut(const FrameMargins& frame) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const int dpiX = screen != nullptr ? qRound(screen->logicalDotsPerInchX()) : 96;
+    const int dpiY = screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : 96;
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
+    const WindowPlacement placed = PlaceDiagnosticWindow(
+        {area.left(), area.top(), area.width(), area.height()}, frame, dpiX, dpiY);
+
+    setFixedSize(placed.clientWidth, placed.clientHeight);
     Place(cmdCopy_, frmMain::kCmdCopy, dpiX, dpiY);
     Place(cmdEmail_, frmMain::kCmdEmail, dpiX, dpiY);
     Place(cmdExit_, frmMain::kCmdExit, dpiX, dpiY);
     Place(lblInfo_, frmMain::kLblInfo, dpiX, dpiY);
-    Place(txtInfo_, frmMain::kTxtInfo, dpiX, dpiY);
+    txtInfo_->setGeometry(placed.report.left, placed.report.top, placed.report.width,
+                          placed.report.height);
+    if (screen == nullptr)
+        return;
+    if (frame.left == 0 && frame.top == 0) {
+        // Frame unknown: the position is the frame's, wherever the window manager puts the
+        // client (the title bar starts where asked).
+        move(placed.frameLeft, placed.frameTop);
+    } else {
+        // Frame known: the client's own position, which needs no guess of the frame.
+        setGeometry(placed.frameLeft + frame.left, placed.frameTop + frame.top, placed.clientWidth,
+                    placed.clientHeight);
+    }
 }
 
 bool DiagnosticWindow::event(QEvent* e) {

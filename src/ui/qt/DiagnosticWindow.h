@@ -1,16 +1,19 @@
-// The diagnostic window in Qt: the fixed twips layout at the screen's DPI, three buttons, the
-// instruction label and the read-only report box. The logic lives in frmMain.
+// The diagnostic window in Qt: the fixed twips layout at the screen's DPI, placed inside the work
+// area, three buttons (Enter or Space presses the focused one), the instruction label and the
+// read-only report box. The logic lives in frmMain.
 #pragma once
 
+#include "diagnostic/WindowPlacement.h"
 #include "diagnostic/frmMain.h"
 
 #include <QWidget>
 
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace vellumo::ui {
+
+class ReportBox;
 
 class DiagnosticWindow : public QWidget {
     Q_OBJECT
@@ -30,14 +33,16 @@ private slots:
     void cmdExit_Click();
 
 private:
-    void LayOut(int dpiX, int dpiY);
+    // Sizes and places the window and its controls for the work area and the window's frame
+    // (before the window is shown: a shown window is the window manager's to move).
+    void LayOut(const FrameMargins& frame);
 
     frmMain form_;
     QPushButton* cmdCopy_ = nullptr;
     QPushButton* cmdEmail_ = nullptr;
     QPushButton* cmdExit_ = nullptr;
     QLabel* lblInfo_ = nullptr;
-    QPlainTextEdit* txtInfo_ = nullptr;
+    ReportBox* txtInfo_ = nullptr;
 };
 
 } // namespace vellumo::ui

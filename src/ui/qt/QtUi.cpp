@@ -7,15 +7,21 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStyle>
 
 namespace vellumo::ui {
 
 namespace {
 // How long the clipboard's change of owner may take to reach Qt after the keeper took it.
 constexpr int kOwnershipChangeWaitMs = 1000;
+// A window title's width as the window manager draws it, against the application's bold font.
+constexpr int kTitleFontGrowthPercent = 125;
+// The title bar's icon and its buttons, and the space between them, in title-bar heights.
+constexpr int kTitleBarControls = 5;
 
 QString FromUtf8(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -36,6 +42,28 @@ QMessageBox::Icon ToQt(MsgIcon icon) {
     }
     return QMessageBox::NoIcon;
 }
+
+// The width a window needs for the window manager to show its whole title: an estimate, as the
+// window manager draws the title in a font of its own, usually a bold face a little larger than
+// the application's, beside the window's icon and buttons (each about as wide as the bar is high).
+int TitleWidth(const QWidget& window) {
+    QFont titleFont = window.font();
+    titleFont.setBold(true);
+    const int text = QFontMetrics(titleFont).horizontalAdvance(window.windowTitle());
+    const int bar = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return text * kTitleFontGrowthPercent / 100 + kTitleBarControls * bar;
+}
+
+void WidenForTitle(QMessageBox& box) {
+    // The box sizes itself to its text, which may be shorter than its title: a strut in its
+    // layout keeps it at least as wide as the title needs.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    grid->addItem(new QSpacerItem(TitleWidth(box), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 QtUi::QtUi() = default;
@@ -49,6 +77,7 @@ void QtUi::MsgBox(std::string_view text, MsgIcon icon, std::string_view title) {
     QMessageBox box(ToQt(icon), FromUtf8(title),
                     FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                     QMessageBox::Ok);
+    WidenForTitle(box);
     // A modal box shows the normal arrow even while the hourglass is set.
     box.exec();
 }
@@ -69,17 +98,16 @@ bool QtUi::SetClipboardText(const std::string& text) {
     if (clipboard == nullptr)
         return false;
     clipboard->setText(FromUtf8(text), QClipboard::Clipboard);
-    copied_ = true;
-    copiedText_ = text;
     return true;
 }
 
 void QtUi::KeepClipboardAfterExit() {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    // Another program's text since the copy is not ours to keep.
-    if (!copied_ || clipboard == nullptr || !clipboard->ownsClipboard())
+    // Another program's text since the copy is not ours to keep. Ours is the Copy button's
+    // report or a copy from the report box, as the clipboard holds it.
+    if (clipboard == nullptr || !clipboard->ownsClipboard())
         return;
-    if (!HandClipboardToKeeper(copiedText_))
+    if (!HandClipboardToKeeper(clipboard->text(QClipboard::Clipboard).toStdString()))
         return;
     // Let Qt learn that the keeper owns the clipboard now; otherwise it would offer the text to a
     // clipboard manager once more when it shuts down, and wait for an answer that never comes.

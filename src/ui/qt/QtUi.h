@@ -28,9 +28,10 @@ public:
     [[nodiscard]] DiagnosticWindow* Window() const;
     [[nodiscard]] bool WindowShown() const { return windowShown_; }
 
-    // Called when the event loop has ended: when the clipboard still holds the text this program
-    // copied, hands it to the clipboard keeper (or, through it, to a clipboard manager) so that it
-    // survives the program, as a copy does on the product's home platform.
+    // Called when the event loop has ended: when the clipboard still holds a text this program
+    // copied (by Copy To Clipboard or from the report box), hands it to the clipboard keeper (or,
+    // through it, to a clipboard manager) so that it survives the program, as a copy does on the
+    // product's home platform.
     void KeepClipboardAfterExit();
 
 private:
@@ -38,8 +39,6 @@ private:
     bool overrideActive_ = false;
     bool windowShown_ = false;
     QPointer<DiagnosticWindow> window_;
-    bool copied_ = false;
-    std::string copiedText_;
 };
 
 } // namespace vellumo::ui

@@ -86,23 +86,25 @@ Win32DiagnosticWindow::Win32DiagnosticWindow(std::function<void()> onClosed)
     const int dpiX = screen.logicalDpiX > 0 ? screen.logicalDpiX : 96;
     const int dpiY = screen.logicalDpiY > 0 ? screen.logicalDpiY : 96;
 
-    RECT frame{0, 0, frmMain::TwipsToPixels(frmMain::kClientWidth, dpiX),
-               frmMain::TwipsToPixels(frmMain::kClientHeight, dpiY)};
+    // Centred on the work area at the form's size where it fits; else inside it, the title bar
+    // reachable and the report box shorter.
+    RECT frame{0, 0, 0, 0};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    // Centred on the work area.
-    const int left = screen.workLeft + (screen.workRight - screen.workLeft - width) / 2;
-    const int top = screen.workTop + (screen.workBottom - screen.workTop - height) / 2;
+    const WindowPlacement placed =
+        PlaceDiagnosticWindow({screen.workLeft, screen.workTop, screen.workRight - screen.workLeft,
+                               screen.workBottom - screen.workTop},
+                              {-frame.left, -frame.top, frame.right, frame.bottom}, dpiX, dpiY);
 
     const std::string caption = ToAnsi(frmMain::Caption());
     const HWND hwnd =
-        CreateWindowExA(kWindowExStyle, kClassName, caption.c_str(), kWindowStyle, left, top, width,
-                        height, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+        CreateWindowExA(kWindowExStyle, kClassName, caption.c_str(), kWindowStyle, placed.frameLeft,
+                        placed.frameTop, placed.clientWidth + frame.right - frame.left,
+                        placed.clientHeight + frame.bottom - frame.top, nullptr, nullptr,
+                        GetModuleHandleA(nullptr), this);
     if (hwnd == nullptr)
         return;
     hwnd_ = reinterpret_cast<intptr_t>(hwnd);
-    CreateControls(dpiX, dpiY);
+    CreateControls(dpiX, dpiY, placed.report);
 
     // The load: instruction text, window-load checks, the report. An error in it reaches the
     // caller (the start-up sequence) with the half-made window gone.
@@ -127,19 +129,23 @@ Win32DiagnosticWindow::~Win32DiagnosticWindow() {
         DeleteObject(reinterpret_cast<HGDIOBJ>(font_));
 }
 
-void Win32DiagnosticWindow::CreateControls(int dpiX, int dpiY) {
+void Win32DiagnosticWindow::CreateControls(int dpiX, int dpiY, const PixelRect& report) {
     font_ = reinterpret_cast<intptr_t>(
         CreateFontA(-MulDiv(kDialogFontPoints, dpiY, kPointsPerInch), 0, 0, 0, FW_NORMAL, FALSE,
                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kDialogFontFace));
     SendMessageA(AsWindow(hwnd_), WM_SETFONT, static_cast<WPARAM>(font_), FALSE);
     for (const ControlSpec& entry : kControls) {
+        // The report box's place comes from the window's placement: it alone may be smaller.
+        const PixelRect place = entry.id == kTxtInfo
+                                    ? report
+                                    : PixelRect{frmMain::TwipsToPixels(entry.place.left, dpiX),
+                                                frmMain::TwipsToPixels(entry.place.top, dpiY),
+                                                frmMain::TwipsToPixels(entry.place.width, dpiX),
+                                                frmMain::TwipsToPixels(entry.place.height, dpiY)};
         const HWND control = CreateWindowExA(
             entry.exStyle, entry.className, entry.text, WS_CHILD | WS_VISIBLE | entry.style,
-            frmMain::TwipsToPixels(entry.place.left, dpiX),
-            frmMain::TwipsToPixels(entry.place.top, dpiY),
-            frmMain::TwipsToPixels(entry.place.width, dpiX),
-            frmMain::TwipsToPixels(entry.place.height, dpiY), AsWindow(hwnd_),
+            place.left, place.top, place.width, place.height, AsWindow(hwnd_),
             reinterpret_cast<HMENU>(static_cast<intptr_t>(entry.id)), GetModuleHandleA(nullptr),
             nullptr);
         SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font_), FALSE);
@@ -196,6 +202,27 @@ intptr_t Win32DiagnosticWindow::HandleMessage(intptr_t window, uint32_t message,
             return 0;
         }
         break;
+    case WM_NEXTDLGCTL: {
+        // The report box (a multi-line edit control takes every key) asks its parent to move the
+        // focus on Tab, as the dialog manager of a dialog box would: to the next or previous
+        // control in the tab order, or (LOWORD(lParam) set) to the control in wParam.
+        const HWND next = LOWORD(lParam) != 0
+                              ? reinterpret_cast<HWND>(wParam)
+                              : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0 ? TRUE : FALSE);
+        if (next != nullptr)
+            SetFocus(next);
+        return 0;
+    }
+    case DM_GETDEFID: {
+        // Enter presses the focused button, as in a dialog: the dialog manager asks the window
+        // for its default button, which is the focused one (none while the report box has the
+        // focus).
+        const HWND focus = GetFocus();
+        const int focused = focus != nullptr && GetParent(focus) == hwnd ? GetDlgCtrlID(focus) : 0;
+        if (focused == kCmdCopy || focused == kCmdEmail || focused == kCmdExit)
+            return MAKELRESULT(focused, DC_HASDEFID);
+        return 0;
+    }
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED) {
             Click(LOWORD(wParam));

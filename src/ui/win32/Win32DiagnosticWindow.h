@@ -1,8 +1,9 @@
 // The diagnostic window as a native Win32 window: the fixed twips layout at the screen's DPI,
-// an 8-point dialog font, the buttons, the instruction label and the read-only report box. The
-// logic lives in frmMain.
+// placed inside the work area, an 8-point dialog font, the buttons (Enter presses the focused
+// one), the instruction label and the read-only report box. The logic lives in frmMain.
 #pragma once
 
+#include "diagnostic/WindowPlacement.h"
 #include "diagnostic/frmMain.h"
 
 #include <cstdint>
@@ -28,7 +29,7 @@ public:
     Win32DiagnosticWindow(const Win32DiagnosticWindow&) = delete;
     Win32DiagnosticWindow& operator=(const Win32DiagnosticWindow&) = delete;
 
-    // Shows the window centred on the work area and gives it the focus.
+    // Shows the window (centred on the work area where it fits) and gives it the focus.
     void Show();
     // The window's handle (an HWND) as an integer; 0 once it is destroyed.
     [[nodiscard]] intptr_t Handle() const { return hwnd_; }
@@ -39,7 +40,8 @@ public:
     intptr_t HandleMessage(intptr_t hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 private:
-    void CreateControls(int dpiX, int dpiY);
+    // The controls at the form's places, the report box at `report`.
+    void CreateControls(int dpiX, int dpiY, const PixelRect& report);
     void Click(int id);
 
     frmMain form_;
