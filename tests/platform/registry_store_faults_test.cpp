@@ -23,6 +23,7 @@ class RegistryStoreFaultTest : public IsolatedTest {
 protected:
     void TearDown() override {
         test::UnsetEnv("VELLUMO_REGISTRY_BUSY_TIMEOUT_MS");
+        test::UnsetEnv("VELLUMO_REGISTRY_STATEMENT_TIMEOUT_MS");
         IsolatedTest::TearDown();
     }
     [[nodiscard]] std::filesystem::path StoreFile() const {
@@ -131,6 +132,103 @@ TEST_F(RegistryStoreFaultTest, OurMarkWithoutOurTablesNamesTheFile) {
     EXPECT_NE(regapi::StoreProblem().find("not its tables"), std::string::npos)
         << regapi::StoreProblem();
     EXPECT_EQ(ReadFile(StoreFile()), before);
+}
+
+// The store's own tables, as the program lays them out, with its mark.
+constexpr const char* kOurLayout = R"sql(
+PRAGMA application_id = 1448232263; PRAGMA user_version = 1;
+CREATE TABLE keys(
+    id     INTEGER PRIMARY KEY AUTOINCREMENT,
+    parent INTEGER NOT NULL,
+    name   TEXT NOT NULL,
+    fold   TEXT NOT NULL,
+    UNIQUE(parent, fold));
+CREATE TABLE vals(
+    seq  INTEGER PRIMARY KEY AUTOINCREMENT,
+    key  INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    fold TEXT NOT NULL,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    UNIQUE(key, fold));
+)sql";
+
+TEST_F(RegistryStoreFaultTest, OurMarkWithAnyOtherSchemaObjectIsRefusedAtOnce) {
+    // The mark and the right names are not enough: a statement of ours must never run SQL the
+    // file brings (a view that never ends, a trigger, an index over an expression).
+    const std::string endless =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+        "SELECT i AS id, -2147483647 AS parent, 'k' AS name, 'K' AS fold FROM n";
+    const std::string ourVals =
+        std::string(kOurLayout).substr(std::string(kOurLayout).find("CREATE TABLE vals"));
+    const std::vector<std::string> schemas = {
+        "PRAGMA application_id = 1448232263; PRAGMA user_version = 1; CREATE VIEW keys AS " +
+            endless + ";" + ourVals,
+        std::string(kOurLayout) +
+            "CREATE TRIGGER t AFTER INSERT ON vals BEGIN DELETE FROM keys; END;",
+        std::string(kOurLayout) + "CREATE INDEX i ON vals(length(data));",
+        std::string(kOurLayout) + "CREATE TABLE notes(x);"};
+    for (const std::string& schema : schemas) {
+        std::filesystem::remove(StoreFile());
+        MakeDatabase(schema.c_str());
+        const std::string before = ReadFile(StoreFile());
+        ExpectEveryCallAnswers(regapi::kBadDatabase);
+        EXPECT_NE(regapi::StoreProblem().find("not its tables"), std::string::npos)
+            << regapi::StoreProblem();
+        EXPECT_EQ(ReadFile(StoreFile()), before) << schema;
+    }
+    // The tool, too, refuses the endless view at once instead of running it.
+    std::filesystem::remove(StoreFile());
+    MakeDatabase(schemas.front().c_str());
+    const auto result = test::RunProcess(
+        {"timeout", "20", test::BuiltProgram("vellumo-reg"), "query", "HKCU\\Software", "/s"});
+    EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
+    EXPECT_NE(result.err.find("not its tables"), std::string::npos) << result.err;
+
+    // The store's own layout, made by hand, is the store.
+    std::filesystem::remove(StoreFile());
+    MakeDatabase(kOurLayout);
+    EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "X", "y"), "Success");
+    EXPECT_EQ(modRegistry::GetRegString(HKEY_CURRENT_USER, kKey, "X", ""), "y");
+}
+
+TEST_F(RegistryStoreFaultTest, AStatementPastItsDeadlineEndsTheStoresUseForTheRun) {
+    regapi::RegKey key = 0;
+    ASSERT_EQ(regapi::CreateKey(HKEY_CURRENT_USER, kKey, regapi::KEY_ALL_ACCESS, key),
+              regapi::kSuccess);
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(Set(key, "V" + std::to_string(i), std::string(40, 'v')), regapi::kSuccess);
+    (void)regapi::CloseKey(key);
+    // No statement may take any time at all: the check of the file on open is stopped.
+    test::SetEnv("VELLUMO_REGISTRY_STATEMENT_TIMEOUT_MS", "0");
+    Reopen();
+    const std::string before = ReadFile(StoreFile());
+    ExpectEveryCallAnswers(regapi::kIoFailed);
+    EXPECT_NE(regapi::StoreProblem().find("ran longer than 0 ms"), std::string::npos)
+        << regapi::StoreProblem();
+    test::UnsetEnv("VELLUMO_REGISTRY_STATEMENT_TIMEOUT_MS");
+    EXPECT_EQ(ReadFile(StoreFile()), before);
+}
+
+TEST_F(RegistryStoreFaultTest, AStoreThatIsALinkIsNeverFollowed) {
+    // A link to a file elsewhere (a store, or any file of the user's), or one that dangles: the
+    // store is neither read nor written through it, and nothing is made at its target.
+    const std::filesystem::path elsewhere = Home() / "elsewhere.db";
+    WriteFile(elsewhere, "the user's own file");
+    const std::filesystem::path dangling = Home() / "not-yet.db";
+    for (const std::filesystem::path& target : {elsewhere, dangling}) {
+        std::filesystem::create_directories(StoreFile().parent_path());
+        std::filesystem::remove(StoreFile());
+        std::filesystem::create_symlink(target, StoreFile());
+        ExpectEveryCallAnswers(regapi::kBadDatabase);
+        EXPECT_NE(regapi::StoreProblem().find("symbolic link"), std::string::npos)
+            << regapi::StoreProblem();
+        EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "X", "y"),
+                  "No! Key to Delete Or Key Not Found");
+    }
+    EXPECT_EQ(ReadFile(elsewhere), "the user's own file");
+    EXPECT_FALSE(std::filesystem::exists(dangling));
+    EXPECT_TRUE(std::filesystem::is_symlink(StoreFile()));
 }
 
 // ---- A store locked by another process ----
