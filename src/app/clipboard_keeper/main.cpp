@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +31,8 @@ constexpr int kBadInput = 2;
 // waiting, nor its child blocked for ever: the child is ended after this long. The program's
 // hand-over gives the keeper more than this.
 constexpr auto kOwnershipWait = std::chrono::seconds(3);
+// How often the wait for wl-copy looks at it.
+constexpr auto kWaitStep = std::chrono::milliseconds(5);
 // The descriptor the detached server tells its starter through, below any it closes.
 constexpr int kAnswerDescriptor = STDERR_FILENO + 1;
 
@@ -80,10 +83,22 @@ int HandToWlCopy(const std::string& text) {
     }
     const bool written = vellumo::posixio::WriteAll(input[1], text);
     close(input[1]);
+    // wl-copy answers once it holds the selection; a compositor that does not answer must not
+    // hold the keeper's starter either.
+    const auto deadline = std::chrono::steady_clock::now() + kOwnershipWait;
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    pid_t done = 0;
+    while ((done = waitpid(child, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(kWaitStep);
+    if (done == 0) {
+        kill(child, SIGKILL);
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return kNotHeld;
     }
-    return written && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kHeld : kNotHeld;
+    return written && done == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kHeld
+                                                                                     : kNotHeld;
 }
 
 int KeepOnX11(const std::string& text) {

@@ -148,16 +148,23 @@ const std::vector<SchemaObject>& OurSchema() {
     return objects;
 }
 
-// What a store's schema holds that a store's does not, or lacks, for the refusal; empty when it
-// is exactly ours.
+// What a file's schema holds that the store's does not, or lacks, for the refusal; empty when it
+// is exactly the store's. Objects the store has no such thing as are named first.
 std::string SchemaDifference(const std::vector<SchemaObject>& found) {
     const std::vector<SchemaObject>& ours = OurSchema();
     const auto describe = [](const SchemaObject& object) {
         return std::get<0>(object) + " \"" + std::get<1>(object) + "\"";
     };
+    const auto sameKind = [](const SchemaObject& a, const SchemaObject& b) {
+        return std::get<0>(a) == std::get<0>(b) && std::get<1>(a) == std::get<1>(b);
+    };
+    for (const SchemaObject& object : found)
+        if (std::none_of(ours.begin(), ours.end(),
+                         [&](const SchemaObject& own) { return sameKind(own, object); }))
+            return "it holds " + describe(object);
     for (const SchemaObject& object : found)
         if (std::find(ours.begin(), ours.end(), object) == ours.end())
-            return "it holds " + describe(object) + " as the store does not";
+            return "its " + describe(object) + " is not the store's";
     for (const SchemaObject& object : ours)
         if (std::find(found.begin(), found.end(), object) == found.end())
             return "it lacks " + describe(object);
