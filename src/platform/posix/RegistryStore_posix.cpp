@@ -3,6 +3,7 @@
 #include "platform/posix/RegistryStore.h"
 
 #include "platform/RegistryApi.h"
+#include "platform/posix/RegistryStoreSchema.h"
 #include "platform/posix/UserFolders.h"
 
 #include <algorithm>
@@ -13,17 +14,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace vellumo::regapi::detail {
 namespace {
 
-// Marks a database as this program's registry store ("VREG"); a database without it is
-// someone else's file and is left alone.
-constexpr int32_t kApplicationId = 0x56524547;
-// Version of the tables below; a store written by a newer layout is refused, not rewritten.
-constexpr int32_t kSchemaVersion = 1;
 // The product and this program may write at once; a writer waits this long for the lock.
 constexpr int kBusyTimeoutMs = 30000;
 // A test and operations knob: the environment variable VELLUMO_REGISTRY_BUSY_TIMEOUT_MS, a whole
@@ -48,31 +43,6 @@ constexpr mode_t kStoreFileMode = 0600;
 constexpr const char* kStoreFolder = "/kestrova";
 constexpr const char* kStoreFile = "/registry.db";
 
-// keys: one row per key below a root; the roots themselves have no row: a key directly below
-// a root has the root's predefined (negative) value as parent. fold is the name in upper case,
-// the form names compare in. AUTOINCREMENT keeps ids of deleted keys from being reused, so a
-// stale handle cannot reach a newer key.
-// vals: one row per value; seq gives creation order and survives overwriting.
-constexpr const char* kSchema = R"sql(
-CREATE TABLE keys(
-    id     INTEGER PRIMARY KEY AUTOINCREMENT,
-    parent INTEGER NOT NULL,
-    name   TEXT NOT NULL,
-    fold   TEXT NOT NULL,
-    UNIQUE(parent, fold));
-CREATE TABLE vals(
-    seq  INTEGER PRIMARY KEY AUTOINCREMENT,
-    key  INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    fold TEXT NOT NULL,
-    type INTEGER NOT NULL,
-    data BLOB NOT NULL,
-    UNIQUE(key, fold));
-PRAGMA application_id = 1448232263;
-PRAGMA user_version = 1;
-)sql";
-static_assert(kApplicationId == 1448232263, "kSchema repeats the application id");
-
 // A time knob's value in milliseconds, or `fallback` when the variable is unset or invalid.
 int KnobMs(const char* variable, int fallback) {
     const char* text = std::getenv(variable);
@@ -88,87 +58,6 @@ int KnobMs(const char* variable, int fallback) {
 
 int BusyTimeoutMs() {
     return KnobMs(kBusyTimeoutVariable, kBusyTimeoutMs);
-}
-
-// One object of the schema as sqlite_master lists it; the statement text with its runs of
-// white space made single spaces, so that only the statement itself counts.
-using SchemaObject = std::tuple<std::string, std::string, std::string, std::string>;
-
-std::string ColumnText(sqlite3_stmt* stmt, int column) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-    return text != nullptr ? text : "";
-}
-
-std::string OneSpaced(const std::string& sql) {
-    std::string out;
-    bool space = false;
-    for (const char c : sql) {
-        if (c == ' ' || c == '\n' || c == '\t' || c == '\r') {
-            space = true;
-            continue;
-        }
-        if (space && !out.empty())
-            out += ' ';
-        space = false;
-        out += c;
-    }
-    return out;
-}
-
-// The objects of the database's schema in a fixed order; the SQLite result code.
-int ReadSchema(sqlite3* db, std::vector<SchemaObject>& objects) {
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db,
-                                "SELECT type, name, tbl_name, sql FROM sqlite_master "
-                                "ORDER BY type, name",
-                                -1, &stmt, nullptr);
-    while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        objects.emplace_back(ColumnText(stmt, 0), ColumnText(stmt, 1), ColumnText(stmt, 2),
-                             OneSpaced(ColumnText(stmt, 3)));
-        rc = SQLITE_OK;
-    }
-    sqlite3_finalize(stmt);
-    return rc == SQLITE_DONE ? SQLITE_OK : rc;
-}
-
-// The schema objects a store holds: exactly those that laying it out makes (the two tables, the
-// indexes of their UNIQUE constraints and SQLite's AUTOINCREMENT table), read from a layout made
-// in memory so that the two can never disagree.
-const std::vector<SchemaObject>& OurSchema() {
-    static const std::vector<SchemaObject> objects = [] {
-        std::vector<SchemaObject> laidOut;
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) ==
-                SQLITE_OK &&
-            sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK)
-            (void)ReadSchema(db, laidOut);
-        sqlite3_close_v2(db);
-        return laidOut;
-    }();
-    return objects;
-}
-
-// What a file's schema holds that the store's does not, or lacks, for the refusal; empty when it
-// is exactly the store's. Objects the store has no such thing as are named first.
-std::string SchemaDifference(const std::vector<SchemaObject>& found) {
-    const std::vector<SchemaObject>& ours = OurSchema();
-    const auto describe = [](const SchemaObject& object) {
-        return std::get<0>(object) + " \"" + std::get<1>(object) + "\"";
-    };
-    const auto sameKind = [](const SchemaObject& a, const SchemaObject& b) {
-        return std::get<0>(a) == std::get<0>(b) && std::get<1>(a) == std::get<1>(b);
-    };
-    for (const SchemaObject& object : found)
-        if (std::none_of(ours.begin(), ours.end(),
-                         [&](const SchemaObject& own) { return sameKind(own, object); }))
-            return "it holds " + describe(object);
-    for (const SchemaObject& object : found)
-        if (std::find(ours.begin(), ours.end(), object) == ours.end())
-            return "its " + describe(object) + " is not the store's";
-    for (const SchemaObject& object : ours)
-        if (std::find(found.begin(), found.end(), object) == found.end())
-            return "it lacks " + describe(object);
-    return {};
 }
 
 bool IsCorruption(int rc) {
@@ -467,15 +356,15 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
                                 std::to_string(marks.schemaVersion) + ")");
     // Exactly our tables and indexes: any other object (a view or trigger named like ours, an
     // index on an expression) could make a statement of ours run someone else's SQL.
-    std::vector<SchemaObject> schema;
-    if (const int schemaRc = ReadSchema(db, schema); schemaRc != SQLITE_OK) {
+    std::string difference;
+    if (const int schemaRc = CompareWithStoreSchema(db, difference); schemaRc != SQLITE_OK) {
         if (IsCorruption(schemaRc))
             return GiveUpDamaged(path, db,
                                  std::string("is not a valid registry store (") +
                                      sqlite3_errmsg(db) + ")");
         return FailOn(path, db, schemaRc);
     }
-    if (const std::string difference = SchemaDifference(schema); !difference.empty())
+    if (!difference.empty())
         return Report(path,
                       "carries the registry store's mark but not its tables (" + difference + ")");
     if (ProbeStatement(db, "SELECT id, parent, name, fold FROM keys") != SQLITE_OK ||
@@ -504,7 +393,7 @@ long Store::LayOut(sqlite3* db, const std::string& path) {
     StoreMarks marks;
     int rc = ReadMarks(db, marks);
     if (rc == SQLITE_OK && marks.applicationId == 0 && marks.schemaEntries == 0)
-        rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(db, kStoreLayout, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
