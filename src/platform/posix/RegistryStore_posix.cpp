@@ -65,21 +65,23 @@ bool IsCorruption(int rc) {
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
-// What marks a store: the application id, the layout version and the number of schema entries,
-// read in one statement so that they come from one moment of a store another process may be
-// laying out. The SQLite result code on failure.
+// What marks a store: the application id, the layout version, the number of schema entries and
+// the pages in the file (0 for a file SQLite has never written, after any hot journal was rolled
+// back), read in one statement so that they come from one moment of a store another process may
+// be laying out. The SQLite result code on failure.
 struct StoreMarks {
     int64_t applicationId = 0;
     int64_t schemaVersion = 0;
     int64_t schemaEntries = 0;
+    int64_t pages = 0;
 };
 
 int ReadMarks(sqlite3* db, StoreMarks& marks) {
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(
         db,
-        "SELECT application_id, user_version, (SELECT count(*) FROM sqlite_master) "
-        "FROM pragma_application_id, pragma_user_version",
+        "SELECT application_id, user_version, (SELECT count(*) FROM sqlite_master), page_count "
+        "FROM pragma_application_id, pragma_user_version, pragma_page_count",
         -1, &stmt, nullptr);
     if (rc == SQLITE_OK) {
         rc = sqlite3_step(stmt);
@@ -87,23 +89,12 @@ int ReadMarks(sqlite3* db, StoreMarks& marks) {
             marks.applicationId = sqlite3_column_int64(stmt, 0);
             marks.schemaVersion = sqlite3_column_int64(stmt, 1);
             marks.schemaEntries = sqlite3_column_int64(stmt, 2);
+            marks.pages = sqlite3_column_int64(stmt, 3);
             rc = SQLITE_OK;
         }
     }
     sqlite3_finalize(stmt);
     return rc;
-}
-
-// Pages in the main database file: 0 for a file that SQLite has never written (after any hot
-// journal was rolled back by the read before); -1 when it cannot be read.
-int64_t PageCount(sqlite3* db) {
-    sqlite3_stmt* stmt = nullptr;
-    int64_t pages = -1;
-    if (sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        pages = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return pages;
 }
 
 // Whether an error's cause is a permission: the OS error behind an open or read.
@@ -339,7 +330,7 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
     if (marks.applicationId == 0 && marks.schemaEntries == 0) {
         // Only a file SQLite has never written is ours to lay out; an empty database with a
         // header is another program's, even without tables.
-        if (PageCount(db) != 0)
+        if (marks.pages != 0)
             return Report(path, "is an SQLite database of another program, not a registry store");
         // A reader sees an empty registry.
         if (mode == OpenMode::Existing)
