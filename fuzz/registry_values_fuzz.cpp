@@ -19,6 +19,7 @@
 #include "platform/cRegistry.h"
 #include "platform/modRegistry.h"
 #include "settings/cMRUFileList.h"
+#include "settings/modMisc.h"
 #include "settings/modOptions.h"
 #include "support/RecordingUi.h"
 

@@ -2,8 +2,8 @@
 #include "diagnostic/modMain.h"
 
 #include "log/ReportError.h"
-#include "platform/CodePage.h"
 #include "platform/PathSeparator.h"
+#include "platform/PrivateFolder.h"
 #include "platform/RuntimeError.h"
 #include "platform/SystemProbes.h"
 #include "platform/modAPIFilesAndPaths.h"
@@ -11,8 +11,6 @@
 #include "platform/modShellFolders.h"
 
 #include <cstdint>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 namespace vellumo::modMain {
@@ -37,15 +35,11 @@ std::string& ProgramFolderOverride() {
     return folder;
 }
 
-// Creates one folder level; a failure raises the run-time error that says why (ErrorFromErrno).
+// Creates one folder level, the user's alone (0700 on Linux); a failure raises the run-time error
+// that says why (ErrorFromErrno).
 void MakeFolder(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::create_directory(ToAnsi(path), ec) || !ec)
-        return;
-    // The portable form of the system's code; a code without one reads as refused access.
-    const std::error_condition condition = ec.default_error_condition();
-    const int errnoValue = condition.category() == std::generic_category() ? condition.value() : 0;
-    throw ErrorFromErrno(errnoValue, FileAction::kCreateFolder);
+    if (const int error = MakePrivateFolder(path); error != 0)
+        throw ErrorFromErrno(error, FileAction::kCreateFolder);
 }
 
 // Creates the folder unless it exists; `progress` records the step before and after creating.
@@ -57,17 +51,30 @@ void EnsureFolder(const std::string& path, int32_t& progress, int32_t before, in
     progress = after;
 }
 
+// A data folder at the file-system root is shared by every user of the machine: another user
+// could have made it and left files there for this one to read. It serves only when it is this
+// user's alone; otherwise DataPath stays empty and the steps after it stop (empty paths are
+// never used as files).
+void KeepRootFolderOnlyWhenPrivate() {
+    if (!FolderIsTheUsersOwn(DataPath))
+        DataPath.clear();
+}
+
 // DataPath under the all-users documents folder, else "Vellumo Data" at the root of the
 // program's drive. Every error here is ignored: the worst outcome is a DataPath that does not
-// exist, which the following steps then report.
+// exist, which the following steps then report, or an empty one.
 void ChooseDataPath(int32_t& progress) {
+    // Without an all-users documents folder the first choice is the root folder as well.
+    const bool atRoot = CommonDocsPath == AddBackslash(std::string(kFallbackDrive));
     try {
         progress = 100;
         DataPath = CommonDocsPath + kDataFolder;
-        if (modFileA::DirExists(DataPath))
-            return;
-        progress = 101;
-        MakeFolder(DataPath);
+        if (!modFileA::DirExists(DataPath)) {
+            progress = 101;
+            MakeFolder(DataPath);
+        }
+        if (atRoot)
+            KeepRootFolderOnlyWhenPrivate();
         return;
     } catch (...) {
     }
@@ -90,6 +97,7 @@ void ChooseDataPath(int32_t& progress) {
         }
     } catch (...) {
     }
+    KeepRootFolderOnlyWhenPrivate();
 }
 
 } // namespace
@@ -126,6 +134,8 @@ void InitializePaths() {
         CommonDocsPath = AddBackslash(modShellFolders::GetCommonDocumentsPath(kInstanceHandle));
 
         ChooseDataPath(DebugLineNum);
+        if (DataPath.empty())
+            throw RuntimeError(err::kPermissionDenied);
 
         DebugLineNum = 6;
         DefaultDataPath = DataPath;

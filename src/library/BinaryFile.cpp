@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path SystemPath(const std::string& path) {
-    return fs::path(ToAnsi(path));
+    return fs::path(PathToSystem(path));
 }
 
 } // namespace

@@ -144,6 +144,10 @@ bool CLZ::Decompress() {
         if (headerRead < kHeaderBytes)
             throw RuntimeError(err::kInputPastEndOfFile);
         const int32_t storedLength = GetLittle32(header + kSignatureBytes);
+        // Packing never stores a length above 2^31 - 1; a negative one (such as FF FF FF FF) is a
+        // damaged file, not an empty one.
+        if (storedLength < 0)
+            throw RuntimeError(err::kSubscriptOutOfRange);
         if (!unpacker_)
             unpacker_ = std::make_unique<detail::LzUnpacker>();
         const detail::LzUnpackResult result = unpacker_->Unpack(

@@ -61,7 +61,9 @@ public:
     // Unpacks the input file into the output file. A file that does not start with "QRNLZ1"
     // leaves an empty output file, shows nothing, raises nothing and gives false. A packed file
     // that ends before its stored length is produced fails with "Input past end of file" (the
-    // bytes produced so far stay in the output file). FileProgress gets produced / stored length
+    // bytes produced so far stay in the output file); a stored length above 2^31 - 1 (negative
+    // as a signed number) is damage and fails with "Subscript out of range" before anything is
+    // unpacked. FileProgress gets produced / stored length
     // at every multiple of 4096 bytes produced, then 1. True when the output file is complete.
     bool Decompress();
 

@@ -60,7 +60,8 @@ void LogMsg(std::string_view message, std::string_view pstrLogPrefix) {
         const std::string line = ToAnsi(stamp + "  " + trimmed) + std::string(kCrLf);
 
         // Opened and closed for every line, so each line is on disk even if the run ends abruptly.
-        StdioFile file = OpenStdioFile(gstrLogFile, StdioMode::kAppend);
+        // Never through a link: the name is predictable.
+        StdioFile file = OpenStdioFile(gstrLogFile, StdioMode::kPrivateAppend);
         WriteStdioFile(file.get(), line);
         CloseStdioFile(file.release());
     } catch (...) {

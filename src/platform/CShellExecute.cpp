@@ -70,7 +70,8 @@ int32_t CShellExecute::LaunchDocument(int32_t lnghWnd, const std::string& strDoc
     return ui::ReportingFailures("LaunchDocument", int32_t{0}, [&] {
         ClearLaunchState();
         const ExtendedResult launch =
-            ExtendedCall(lnghWnd, "Open", strDocument, std::string(), strStartIn, eShowStyle);
+            ExtendedCall(lnghWnd, "Open", strDocument, std::string(), strStartIn, eShowStyle,
+                         ExtendedTarget::kDocument);
         m_lInstApp = launch.instApp;
         m_lProcess = launch.process;
         return LaunchResult(launch.instApp);
@@ -100,7 +101,8 @@ int32_t CShellExecute::LaunchProgram(int32_t lnghWnd, const std::string& strProg
     return ui::ReportingFailures("LaunchProgram", int32_t{0}, [&] {
         ClearLaunchState();
         const ExtendedResult launch =
-            ExtendedCall(lnghWnd, "Open", strProgram, strParameters, strStartIn, eShowStyle);
+            ExtendedCall(lnghWnd, "Open", strProgram, strParameters, strStartIn, eShowStyle,
+                         ExtendedTarget::kProgram);
         m_lInstApp = launch.instApp;
         m_lProcess = launch.process;
         return LaunchResult(launch.instApp);

@@ -59,8 +59,11 @@ public:
     // Opens a folder for exploring. Linux: xdg-open; a target that exists but is not a folder
     // gives kNoAssociation.
     int32_t Explore(int32_t lnghWnd, const std::string& strFolder, int32_t eShowStyle);
-    // Opens a document (extended launch, the started process kept; see LaunchProgram for how
-    // the target is started and its environment references expanded).
+    // Opens a document (extended launch, the started process kept). Linux: a relative path is
+    // taken from strStartIn (never looked up on PATH); only a program in the system's binary
+    // format (an ELF executable) is started directly, as LaunchProgram starts it: a script or any
+    // other file with the execute bit (as files on removable media often have) goes to xdg-open
+    // like every other document. Environment references are expanded as for LaunchProgram.
     int32_t LaunchDocument(int32_t lnghWnd, const std::string& strDocument,
                            const std::string& strStartIn, int32_t eShowStyle);
     // Opens "mailto:" + strAddress (not encoded, nothing between them) with the mail handler.
@@ -68,8 +71,9 @@ public:
     // Opens a folder (or any target) with its default action. Linux: xdg-open.
     int32_t LaunchFolder(int32_t lnghWnd, const std::string& strFolder, int32_t eShowStyle);
     // Starts a program with parameters in strStartIn (extended launch, process kept). Linux: a
-    // name without "/" is looked up on PATH, a relative path is taken from strStartIn. An
-    // executable file is started directly with strParameters split into words as a shell splits
+    // name without "/" is looked up on PATH (absolute folders only), a relative path is taken
+    // from strStartIn. An executable file (a script too) is started directly with strParameters
+    // split into words as a shell splits
     // simple words (blanks separate, quotes group, backslash escapes; nothing else expands). A
     // target that is no executable (a document, a folder, a URL) goes to xdg-open, whose process
     // is kept, and the parameters are dropped.
@@ -105,12 +109,17 @@ private:
     // Releases the kept process and sets both members back to 0, as every launch does first.
     void ClearLaunchState();
 
+    // What the extended call was asked to open: Linux starts a document only when it is a
+    // program of the system's binary format, and looks only program names up on PATH. Windows:
+    // the same call for both.
+    enum class ExtendedTarget { kDocument, kProgram };
+
     // The platform's shell calls. PlainCall returns the shell's value (> 32 success, else the
     // error code); verb nullptr is the default action.
     static int32_t PlainCall(int32_t hWnd, const char* verb, const std::string& file, int32_t show);
     static ExtendedResult ExtendedCall(int32_t hWnd, const char* verb, const std::string& file,
                                        const std::string& parameters, const std::string& directory,
-                                       int32_t show);
+                                       int32_t show, ExtendedTarget target);
     // Whether the process still runs; a process found ended is reaped and `process` set to 0.
     // Linux: also reaps the let-go processes that have ended.
     static bool ProcessActive(int32_t& process);

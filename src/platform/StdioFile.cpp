@@ -24,14 +24,13 @@ bool FolderOfFileMissing(const std::string& systemPath) {
 } // namespace
 
 StdioFile OpenStdioFile(const std::string& path, StdioMode mode) {
-    const std::string systemPath = ToAnsi(path);
-    const char* modeText = mode == StdioMode::kInput    ? "rb"
-                           : mode == StdioMode::kOutput ? "wb"
-                                                        : "ab";
-    const detail::StdioOpenResult opened = detail::OpenSystemFile(systemPath, modeText);
+    const std::string systemPath = PathToSystem(path);
+    const detail::StdioOpenResult opened = detail::OpenSystemFile(systemPath, mode);
     if (opened.file == nullptr) {
         if (opened.inUse)
             throw RuntimeError(err::kPermissionDenied);
+        if (opened.refused)
+            throw RuntimeError(err::kPathFileAccessError);
         if (mode == StdioMode::kInput && opened.errnoValue == ENOENT &&
             FolderOfFileMissing(systemPath))
             throw RuntimeError(err::kPathNotFound);

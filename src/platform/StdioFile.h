@@ -20,12 +20,19 @@ enum class StdioMode {
     kInput,  // an existing file, read from the start
     kOutput, // created, or emptied when it exists
     kAppend, // created when missing, written at its end
+    // kOutput and kAppend for the files the program keeps in the user's folders (the write test,
+    // the log, the option files). Linux: never through a link: a name that is a symbolic link
+    // (dangling or not), a hard-linked file or anything but a regular file is refused with 75
+    // (Path/File access error) and left untouched; a new file is the user's alone (mode 0600
+    // whatever the umask); an existing regular file keeps its mode. Windows: as kOutput, kAppend.
+    kPrivateOutput,
+    kPrivateAppend,
 };
 
-// Opens the file (the path is converted to the code page) with the C library's buffering. Throws
-// RuntimeError as ErrorFromErrno says, with two refinements: for input, a missing folder gives 76
-// (Path not found) where a missing file gives 53; and a file that another program holds locked
-// gives 70 (Permission denied) (Windows; Linux has no such locks).
+// Opens the file (the path in the system's spelling, PathToSystem) with the C library's
+// buffering. Throws RuntimeError as ErrorFromErrno says, with two refinements: for input, a
+// missing folder gives 76 (Path not found) where a missing file gives 53; and a file that another
+// program holds locked gives 70 (Permission denied) (Windows; Linux has no such locks).
 [[nodiscard]] StdioFile OpenStdioFile(const std::string& path, StdioMode mode);
 
 // Reads up to `count` bytes; fewer only at the end of the file. Throws 57 (Device I/O error)
@@ -41,13 +48,27 @@ void CloseStdioFile(std::FILE* file);
 
 namespace detail {
 // The per-platform open: the C library's fopen with the system path, errno left as it failed.
-// `inUse` tells a failure that came from another program's lock.
+// `inUse` tells a failure that came from another program's lock, `refused` a private file's name
+// that is a link or no regular file.
 struct StdioOpenResult {
     std::FILE* file = nullptr;
     int errnoValue = 0;
     bool inUse = false;
+    bool refused = false;
 };
-[[nodiscard]] StdioOpenResult OpenSystemFile(const std::string& systemPath, const char* mode);
+[[nodiscard]] StdioOpenResult OpenSystemFile(const std::string& systemPath, StdioMode mode);
+// The C library's mode text for fopen or fdopen.
+[[nodiscard]] constexpr const char* FopenMode(StdioMode mode) {
+    switch (mode) {
+    case StdioMode::kInput:
+        return "rb";
+    case StdioMode::kOutput:
+    case StdioMode::kPrivateOutput:
+        return "wb";
+    default:
+        return "ab";
+    }
+}
 } // namespace detail
 
 } // namespace vellumo

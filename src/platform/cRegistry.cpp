@@ -9,6 +9,8 @@
 #include "platform/Text.h"
 #include "platform/Utf8Char.h"
 
+#include <cstdint>
+
 namespace vellumo {
 namespace {
 
@@ -136,6 +138,7 @@ Variant cRegistry::Value() {
         ByteArray bytes(static_cast<size_t>(size) + 1, 0);
         uint32_t read = size;
         static_cast<void>(regapi::QueryValue(key.Get(), name, &type, bytes.data(), &read));
+        m_lastPaddedRead = {m_hClassKey, m_sSectionKey, m_sValueKey, bytes.size()};
         return bytes;
     }
     }
@@ -159,7 +162,10 @@ void cRegistry::SetValue(const Variant& vValue) {
         const auto type =
             static_cast<uint32_t>(HoldsVariableReference(text) ? REG_EXPAND_SZ : REG_SZ);
         const std::string data = ToAnsi(text);
-        // With its terminating NUL: length + 1 bytes.
+        // With its terminating NUL: length + 1 bytes. A text beyond the registry's 32-bit sizes
+        // is a failed write, never one cut to its size modulo 4 GiB.
+        if (data.size() >= UINT32_MAX)
+            break;
         status =
             regapi::SetValue(key.Get(), name, type, reinterpret_cast<const uint8_t*>(data.c_str()),
                              static_cast<uint32_t>(data.size() + 1));
@@ -169,10 +175,11 @@ void cRegistry::SetValue(const Variant& vValue) {
         const auto* bytes = std::get_if<ByteArray>(&vValue);
         if (bytes == nullptr)
             Raise(kErrRegistry, RuntimeErrorDescription(kErrRegistry));
-        // Every element of the array is written; arrays that Value (Get) returns end with one
-        // extra 0 that a caller writing them back drops itself.
+        const size_t count = BinaryBytesToWrite(*bytes);
+        if (count > UINT32_MAX)
+            break; // beyond the registry's 32-bit sizes: a failed write
         status = regapi::SetValue(key.Get(), name, REG_BINARY, bytes->data(),
-                                  static_cast<uint32_t>(bytes->size()));
+                                  static_cast<uint32_t>(count));
         break;
     }
     case REG_DWORD:
@@ -194,6 +201,16 @@ void cRegistry::SetValue(const Variant& vValue) {
     }
     if (status != regapi::kSuccess)
         Raise(kErrSetValue, description);
+}
+
+// Every element of the array is written, but for the 0 that Value (Get) put after the data it
+// read here: a value read and written back would otherwise grow by one byte each time.
+size_t cRegistry::BinaryBytesToWrite(const ByteArray& bytes) const {
+    const PaddedRead& read = m_lastPaddedRead;
+    const bool padded = !bytes.empty() && bytes.size() == read.length && bytes.back() == 0 &&
+                        read.classKey == m_hClassKey && read.sectionKey == m_sSectionKey &&
+                        read.valueKey == m_sValueKey;
+    return padded ? bytes.size() - 1 : bytes.size();
 }
 
 bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, int32_t& iKeyCount) {

@@ -31,7 +31,10 @@ public:
     // byte-reversed; other types give a byte array one element longer than the data (last 0).
     [[nodiscard]] Variant Value();
     // Writes by ValueType: REG_SZ/REG_EXPAND_SZ as text with its NUL (stored as REG_EXPAND_SZ
-    // when it holds "%", a character and a later "%"); REG_BINARY the whole byte array;
+    // when it holds "%", a character and a later "%"); REG_BINARY the whole byte array, except
+    // that an array as long as the one this object's Value last returned for the same place,
+    // still ending in the 0 that Value added, is written without that 0 (so a value read, changed
+    // or not, and written back keeps its size);
     // REG_DWORD/REG_DWORD_BIG_ENDIAN an integer as a little-endian REG_DWORD (other kinds are
     // silently not written). Any other ValueType raises kErrSetValue and writes nothing.
     void SetValue(const Variant& vValue);
@@ -60,6 +63,17 @@ private:
     std::string m_sValueKey;
     Variant m_vDefault;
     int32_t m_eValueType = 0;
+
+    // Where Value last returned a byte array, and that array's length (the data's size + 1).
+    struct PaddedRead {
+        int32_t classKey = 0;
+        std::string sectionKey;
+        std::string valueKey;
+        size_t length = 0;
+    };
+    PaddedRead m_lastPaddedRead;
+    // The number of bytes of `bytes` to write at the current place.
+    [[nodiscard]] size_t BinaryBytesToWrite(const ByteArray& bytes) const;
 };
 
 } // namespace vellumo

@@ -7,6 +7,7 @@
 #include "platform/RegistryKeyHandle.h"
 #include "platform/Text.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace vellumo::modRegistry {
@@ -51,9 +52,12 @@ std::string SaveRegString(int32_t hKey, const std::string& strPath, const std::s
     // The text without a terminating NUL: its size is its length in the code page. The result
     // of the write itself is not looked at.
     const std::string data = ToAnsi(strData);
-    static_cast<void>(regapi::SetValue(key.Get(), ToAnsi(strValue), REG_SZ,
-                                       reinterpret_cast<const uint8_t*>(data.data()),
-                                       static_cast<uint32_t>(data.size())));
+    // A text beyond the registry's 32-bit sizes cannot be a value: it is not written, rather than
+    // written cut to its size modulo 4 GiB.
+    if (data.size() <= UINT32_MAX)
+        static_cast<void>(regapi::SetValue(key.Get(), ToAnsi(strValue), REG_SZ,
+                                           reinterpret_cast<const uint8_t*>(data.data()),
+                                           static_cast<uint32_t>(data.size())));
     return key.Close() == regapi::kSuccess ? kSaved : kStringNotSaved;
 }
 

@@ -16,14 +16,22 @@ namespace vellumo::settings {
 //   that is never closed runs to the end of the data;
 // - a blank line yields one empty field.
 // Fields are returned as the raw bytes of the file (code page); the caller converts them.
-// Memory is bounded by the longest single field; the stream is read once, front to back.
+// A field is at most kLongestField bytes; the stream is read once, front to back.
 class OptionFieldReader {
 public:
+    // The longest field: every value these files hold (a folder, a font name, a number) is far
+    // shorter; the longest path Windows knows is 32,767 characters, at most two bytes each in a
+    // code page. Anything longer is a damaged file, whose reading ends there (a field of hundreds
+    // of megabytes would otherwise be copied into the registry and read by every later run).
+    static constexpr size_t kLongestField = 64 * 1024;
+
     explicit OptionFieldReader(std::streambuf& input) : in_(input) {}
 
     // True when no byte is left.
     [[nodiscard]] bool AtEnd() const;
-    // The next field. Throws RuntimeError 62 (Input past end of file) when no byte is left.
+    // The next field. Throws RuntimeError 62 (Input past end of file) when no byte is left, and 7
+    // (Out of memory, as the classic input of a field longer than a string may be) when the
+    // field runs past kLongestField bytes; the reading stops there, the rest of the file unread.
     [[nodiscard]] std::string ReadField();
 
 private:

@@ -33,7 +33,7 @@ InputFile::int_type InputFile::underflow() {
 void OutputFile::Open(const std::string& path) {
     if (!IsRootedPath(path))
         throw RuntimeError(err::kPathNotFound);
-    file_ = OpenStdioFile(path, StdioMode::kOutput);
+    file_ = OpenStdioFile(path, StdioMode::kPrivateOutput);
 }
 
 void OutputFile::Write(std::string_view bytes) {

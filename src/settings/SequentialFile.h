@@ -35,10 +35,11 @@ private:
     std::unique_ptr<char[]> buffer_;
 };
 
-// A file opened for output: created, or emptied when it exists. Open throws RuntimeError 76 for
-// a missing folder or a path that is not rooted, 75 when access is refused (a read-only folder
-// or file, a folder of that name), 70 for a file another program holds locked, 52 for an invalid
-// name, 61 (Disk full); Write and Close throw 61 or 57.
+// A file opened for output: created (Linux: mode 0600), or emptied when it exists; never written
+// through a link (StdioMode::kPrivateOutput). Open throws RuntimeError 76 for a missing folder or
+// a path that is not rooted, 75 when access is refused (a read-only folder or file, a folder of
+// that name, Linux: a link or another kind of file of that name), 70 for a file another program
+// holds locked, 52 for an invalid name, 61 (Disk full); Write and Close throw 61 or 57.
 class OutputFile {
 public:
     void Open(const std::string& path);

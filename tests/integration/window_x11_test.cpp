@@ -3,14 +3,109 @@
 #include "support/TestEnvironment.h"
 #include "support/posix/X11Session.h"
 
+#include <xcb/xcb.h>
+
+#include <array>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <poll.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace vellumo {
 namespace {
 
 using namespace std::chrono_literals;
 using test::fs::path;
+
+// A client of the test's display for what xclip cannot do: events sent under the server's name,
+// and conversions asked for at a chosen time.
+class X11Client {
+public:
+    explicit X11Client(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {
+        if (xcb_connection_has_error(c_) != 0)
+            return;
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+        window_ = xcb_generate_id(c_);
+        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK,
+                          &events);
+        xcb_flush(c_);
+    }
+    ~X11Client() { xcb_disconnect(c_); }
+    X11Client(const X11Client&) = delete;
+    X11Client& operator=(const X11Client&) = delete;
+
+    [[nodiscard]] bool Connected() const { return xcb_connection_has_error(c_) == 0; }
+
+    xcb_atom_t Atom(const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t atom = reply != nullptr ? reply->atom : XCB_NONE;
+        std::free(reply);
+        return atom;
+    }
+
+    xcb_window_t Owner(const char* selection) {
+        xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
+            c_, xcb_get_selection_owner(c_, Atom(selection)), nullptr);
+        const xcb_window_t owner = reply != nullptr ? reply->owner : XCB_NONE;
+        std::free(reply);
+        return owner;
+    }
+
+    // Sends a 32-byte event to the window; the server marks it as sent by a client.
+    template <typename Event> void Send(xcb_window_t window, const Event& event) {
+        std::array<char, 32> wire{};
+        static_assert(sizeof event <= wire.size());
+        std::memcpy(wire.data(), &event, sizeof event);
+        xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, wire.data());
+        xcb_flush(c_);
+    }
+
+    // Asks the CLIPBOARD's owner for `target` as of `time`: the data, or nothing when the owner
+    // refused (or did not answer within 5 seconds).
+    std::optional<std::string> Convert(const char* target, xcb_timestamp_t time) {
+        const xcb_atom_t property = Atom("VELLUMO_TEST_PASTE");
+        xcb_convert_selection(c_, window_, Atom("CLIPBOARD"), Atom(target), property, time);
+        xcb_flush(c_);
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
+                const bool notify = (event->response_type & 0x7F) == XCB_SELECTION_NOTIFY;
+                const xcb_atom_t answered =
+                    notify ? reinterpret_cast<xcb_selection_notify_event_t*>(event)->property
+                           : XCB_NONE;
+                std::free(event);
+                if (!notify)
+                    continue;
+                if (answered == XCB_NONE)
+                    return std::nullopt;
+                xcb_get_property_reply_t* reply =
+                    xcb_get_property_reply(c_,
+                                           xcb_get_property(c_, 1, window_, property,
+                                                            XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20),
+                                           nullptr);
+                std::string data;
+                if (reply != nullptr)
+                    data.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                                static_cast<size_t>(xcb_get_property_value_length(reply)));
+                std::free(reply);
+                return data;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return std::nullopt;
+    }
+
+private:
+    xcb_connection_t* c_;
+    xcb_window_t window_ = XCB_NONE;
+};
 
 class WindowX11Test : public test::IsolatedTest {
 protected:
@@ -144,6 +239,81 @@ TEST_F(WindowX11Test, RedactedWindowShowsAndCopiesTheRedactedReport) {
     const size_t last = clip.rfind("\r\nRedacted: ");
     ASSERT_NE(last, std::string::npos) << clip;
     EXPECT_EQ(clip.find("\r\n", last + 2), clip.size() - 2) << "the summary is the last line";
+}
+
+TEST_F(WindowX11Test, TheKeeperHoldsNoDescriptorOfItsStarterAndBelievesNoForgedEvent) {
+    ASSERT_TRUE(session_->Ready()) << session_->Problem();
+    // As a supervisor or build system starts it: "(printf report | keeper 3>&1) | cat". The
+    // reader of the pipe must see its end once the keeper has answered.
+    int text[2], output[2];
+    ASSERT_EQ(pipe(text), 0);
+    ASSERT_EQ(pipe(output), 0);
+    const std::string keeper = (appDir_ / "vellumo-clipboard-keeper").string();
+    const pid_t starter = fork();
+    if (starter == 0) {
+        setenv("DISPLAY", display_.c_str(), 1);
+        dup2(text[0], 0);
+        dup2(output[1], 1);
+        dup2(output[1], 3);
+        for (const int fd : {text[0], text[1], output[0], output[1]})
+            if (fd > 3)
+                close(fd);
+        execl(keeper.c_str(), keeper.c_str(), nullptr);
+        _exit(127);
+    }
+    close(text[0]);
+    close(output[1]);
+    const std::string report = "OS: a report\r\n";
+    ASSERT_EQ(write(text[1], report.data(), report.size()), static_cast<ssize_t>(report.size()));
+    close(text[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(starter, &status, 0), starter);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    pollfd end{output[0], POLLIN, 0};
+    char byte = 0;
+    const bool ended = poll(&end, 1, 10000) == 1 && read(output[0], &byte, 1) == 0;
+    close(output[0]);
+    EXPECT_TRUE(ended) << "the keeper's server still holds the starter's pipe";
+    ASSERT_EQ(OurProcesses().size(), 1u) << "one keeper serves the clipboard";
+    EXPECT_EQ(Clipboard(), report);
+
+    X11Client client(display_);
+    ASSERT_TRUE(client.Connected());
+    const xcb_window_t owner = client.Owner("CLIPBOARD");
+    ASSERT_NE(owner, static_cast<xcb_window_t>(XCB_NONE));
+    // A loss of the clipboard the server did not announce, and a clipboard manager's "saved"
+    // that nobody asked for.
+    xcb_selection_clear_event_t clear{};
+    clear.response_type = XCB_SELECTION_CLEAR;
+    clear.owner = owner;
+    clear.selection = client.Atom("CLIPBOARD");
+    client.Send(owner, clear);
+    xcb_selection_notify_event_t saved{};
+    saved.response_type = XCB_SELECTION_NOTIFY;
+    saved.requestor = owner;
+    saved.selection = client.Atom("CLIPBOARD_MANAGER");
+    saved.target = client.Atom("SAVE_TARGETS");
+    saved.property = client.Atom("_VELLUMO_CLIPBOARD");
+    client.Send(owner, saved);
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(OurProcesses().size(), 1u) << "a forged event ended the keeper";
+    EXPECT_EQ(Clipboard(), report);
+
+    // Server times compare as points on the clock's 49.7-day circle: a request stamped more than
+    // half of it after the moment the clipboard was taken was made before that moment.
+    const std::optional<std::string> since = client.Convert("TIMESTAMP", XCB_CURRENT_TIME);
+    ASSERT_TRUE(since && since->size() == 4);
+    uint32_t owned = 0;
+    std::memcpy(&owned, since->data(), 4);
+    EXPECT_EQ(client.Convert("UTF8_STRING", owned + 1000u), report);
+    EXPECT_EQ(client.Convert("UTF8_STRING", owned + 0x80000000u + 1000u), std::nullopt);
+
+    // A real new owner still ends it.
+    test::WriteFile(Home() / "other.txt", "another program's text");
+    test::BackgroundProcess other(
+        {"xclip", "-quiet", "-selection", "clipboard", "-i", (Home() / "other.txt").string()},
+        {{"DISPLAY", display_}}, Home() / "xclip.log");
+    EXPECT_TRUE(NoProcessOfOursLeft());
 }
 
 TEST_F(WindowX11Test, RunningClipboardManagerReceivesTheCopy) {

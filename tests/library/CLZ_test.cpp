@@ -372,6 +372,15 @@ TEST_F(CLZTest, TruncatedPackedFileStopsAtTheEndOfItsInput) {
     EXPECT_EQ(ui_.boxes.size(), 1u);
     // A header cut inside its length field is truncated too.
     EXPECT_TRUE(UnpackFile(Concat({kSignature, {0x10}}), false).empty());
+
+    // A length that packing never stores (above 2^31 - 1) is damage, not an empty file.
+    for (const Bytes& length : {Bytes{0xFF, 0xFF, 0xFF, 0xFF}, Bytes{0x00, 0x00, 0x00, 0x80}}) {
+        ui_.boxes.clear();
+        EXPECT_TRUE(UnpackFile(Concat({kSignature, length, {0x01, 0x61}}), false).empty());
+        ASSERT_EQ(ui_.boxes.size(), 1u);
+        EXPECT_EQ(ui_.boxes[0].title, "Decompress");
+        EXPECT_EQ(ui_.boxes[0].text, "Error: 9. Subscript out of range");
+    }
 }
 
 TEST_F(CLZTest, FileOfTwoGigabytesCannotBeDescribed) {

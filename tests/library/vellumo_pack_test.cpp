@@ -176,6 +176,8 @@ TEST_F(VellumoPackTest, NamesAreKeptByteForByteInEveryWayOfGivingThem) {
 TEST_F(VellumoPackTest, FailuresGiveOneLineAndNonZero) {
     WriteFile(Home() / "plain.txt", "not packed at all");
     WriteFile(Home() / "empty-password.txt", "\n");
+    // A stored length no packing writes (above 2^31 - 1) is damage, not an empty file.
+    WriteFile(Home() / "huge.lz", std::string("QRNLZ1\xFF\xFF\xFF\xFF\x1Fhello", 16));
     struct Case {
         std::vector<std::string> arguments;
         std::string message;
@@ -191,6 +193,10 @@ TEST_F(VellumoPackTest, FailuresGiveOneLineAndNonZero) {
          "vellumo-pack: cannot read " + Home().string() + ": it is a folder (error 75)\n"},
         {{"--decompress", PathOf("plain.txt"), "--out", PathOf("o")},
          "vellumo-pack: " + PathOf("plain.txt") + " is not a packed file\n"},
+        {{"--decompress", PathOf("huge.lz"), "--out", PathOf("o")},
+         "vellumo-pack: " + PathOf("huge.lz") +
+             " is damaged: its stored length 4294967295 is beyond what a packed file can hold: "
+             "Subscript out of range (error 9)\n"},
         {{"--encipher", PathOf("plain.txt"), "--out", PathOf("o"), "--password-file",
           PathOf("empty-password.txt")},
          "vellumo-pack: the password file " + PathOf("empty-password.txt") +
@@ -225,6 +231,12 @@ TEST_F(VellumoPackTest, FailuresGiveOneLineAndNonZero) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(ReadFile(Home() / "keep.txt"), "kept");
     EXPECT_EQ(StrayTemporaries(), std::vector<std::string>{});
+
+    // An output name that is a dangling link: the link is replaced, its target never created.
+    fs::create_symlink(Home() / "nowhere", Home() / "dangling");
+    EXPECT_EQ(Pack({"--compress", PathOf("plain.txt"), "--out", PathOf("dangling")}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(Home() / "nowhere"));
+    EXPECT_FALSE(fs::is_symlink(Home() / "dangling"));
 }
 
 TEST_F(VellumoPackTest, ARunKilledAtARandomPointLeavesTheOldOutputAndNoTemporaryFile) {

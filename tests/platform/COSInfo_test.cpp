@@ -7,6 +7,7 @@
 #include "support/TestEnvironment.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <regex>
 
@@ -298,8 +299,16 @@ TEST(COSInfoParsing, TempFileNameUsesThreeCharactersAndHexNumber) {
 
 // ---- Live facts ----
 
-TEST_F(COSInfoTest, LanguageFollowsLcAllThenLcMessagesThenLang) {
+TEST_F(COSInfoTest, LanguageFollowsLcAllThenLcMessagesThenLangWhenTheLocaleIsInstalled) {
+    // Locales "installed" under these names for this test alone (LOCPATH): copies of the C.UTF-8
+    // locale every system has, so that the test needs no locale of the machine's.
+    const std::filesystem::path locales = Home() / "locales";
+    std::filesystem::create_directories(locales);
+    for (const char* name : {"es_ES.utf8", "it_IT.utf8", "de_DE.utf8"})
+        std::filesystem::copy("/usr/lib/locale/C.utf8", locales / name,
+                              std::filesystem::copy_options::recursive);
     ScopedEnv env;
+    env.Set("LOCPATH", locales.c_str());
     env.Set("LC_ALL", nullptr);
     env.Set("LC_MESSAGES", nullptr);
     env.Set("LANG", "es_ES.UTF-8");
@@ -310,6 +319,13 @@ TEST_F(COSInfoTest, LanguageFollowsLcAllThenLcMessagesThenLang) {
     EXPECT_EQ(info_.Language(), "German");
     env.Set("LC_ALL", "C");
     EXPECT_EQ(info_.Language(), "English");
+
+    // A locale the system does not have (as over SSH, where the client's LANG arrives) is not in
+    // force: the locale in force, this test's "C", gives the language.
+    for (const char* missing : {"fr_ZZ.UTF-8", "pt_BR.ISO-8859-1"}) {
+        env.Set("LC_ALL", missing);
+        EXPECT_EQ(info_.Language(), "English") << missing;
+    }
 }
 
 TEST_F(COSInfoTest, TempPathAndTempFileFollowTmpdirAndCreateNothing) {

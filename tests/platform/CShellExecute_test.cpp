@@ -29,6 +29,9 @@ using test::ReadFile;
 using test::WriteFile;
 
 constexpr int32_t kNoWindow = 0;
+// The MIME types a shell script is given (by file(1), by the shared MIME database), and plain text.
+constexpr const char* kScriptTypes[] = {"text/x-shellscript", "application/x-shellscript",
+                                        "text/plain"};
 
 // xdg-open is forced into its desktop-independent mode, where it asks xdg-mime for the default
 // handler and runs the handler's Exec line itself. That needs a display name (never connected
@@ -345,13 +348,19 @@ TEST_F(ShellExecuteTest, PercentReferencesExpandInTheTargetAndFolderOfExtendedLa
     EXPECT_EQ(ReadFile(record),
               fs::canonical(folder).string() + "\n[%VELLUMO_TEST_HOME%]\n[$VELLUMO_TEST_HOME]\n");
 
-    // A document that is a program starts the same way.
+    // A document's references expand the same way (a script is a document there: it goes to
+    // the opener, which hands the expanded path to the handler).
     fs::remove(record);
+    SetEnv("XDG_DATA_DIRS", "/usr/share");
+    const fs::path handed = Home() / "handed.txt";
+    for (const char* type : kScriptTypes)
+        RegisterHandler(type, handed);
     ASSERT_EQ(shell.LaunchDocument(kNoWindow, "%VELLUMO_TEST_HOME%/record.sh",
                                    "%VELLUMO_TEST_HOME%/start here", CShellExecute::kShowNormal),
               -1);
     ASSERT_TRUE(Eventually([&] { return !shell.StillExecuting(); }));
-    EXPECT_EQ(ReadFile(record), fs::canonical(folder).string() + "\n");
+    EXPECT_EQ(ReadFile(handed), recorder);
+    EXPECT_FALSE(fs::exists(record)) << "the script ran";
 
     // An unset variable's reference stays as written: no such folder.
     EXPECT_EQ(shell.LaunchProgram(kNoWindow, recorder, "", "%VELLUMO_TEST_UNSET%",
@@ -400,6 +409,74 @@ TEST_F(ShellExecuteTest, LaunchDocumentKeepsTheOpenerWhileTheHandlerRuns) {
     EXPECT_TRUE(Eventually([&] { return !shell.StillExecuting(); }));
     EXPECT_EQ(ReadFile(record), "report.txt");
     EXPECT_TRUE(ChildStates().empty());
+}
+
+TEST_F(ShellExecuteTest, DocumentsWithTheExecuteBitOrNamedLikeProgramsAreOnlyOpened) {
+    // Files on removable media and network shares often all have the execute bit; a bare name
+    // is a file in the start folder, never a program of that name on PATH.
+    SetEnv("XDG_DATA_DIRS", "/usr/share");
+    const fs::path handed = Home() / "handed.txt";
+    for (const char* type : kScriptTypes)
+        RegisterHandler(type, handed);
+    const fs::path ran = Home() / "ran";
+    const std::string script = "touch '" + ran.string() + "'\n";
+    const fs::path bin = Home() / "bin";
+    fs::create_directories(bin);
+    WriteFile(bin / "report.txt", "#!/bin/sh\n" + script);
+    fs::permissions(bin / "report.txt", fs::perms::owner_all);
+    SetEnv("PATH", bin.string() + ":" + std::getenv("PATH"));
+    WriteFile(Home() / "report.txt", "a report\n");
+    Script("notes.txt", script); // a script with the execute bit, named like a document
+
+    for (const char* document : {"report.txt", "notes.txt"}) {
+        fs::remove(handed);
+        CShellExecute shell;
+        ASSERT_EQ(
+            shell.LaunchDocument(kNoWindow, document, Home().string(), CShellExecute::kShowNormal),
+            -1)
+            << document;
+        ASSERT_TRUE(Eventually([&] { return !shell.StillExecuting(); })) << document;
+        EXPECT_EQ(ReadFile(handed), document) << "the document went to its handler";
+        EXPECT_FALSE(fs::exists(ran)) << document << " started a program";
+    }
+
+    // A program of the system's binary format is still started, as a program is on Windows: no
+    // handler is registered for it, so only a direct start is accepted.
+    fs::copy_file("/bin/true", Home() / "tool");
+    CShellExecute shell;
+    EXPECT_EQ(shell.LaunchDocument(kNoWindow, "tool", Home().string(), CShellExecute::kShowNormal),
+              -1);
+    EXPECT_TRUE(Eventually([&] { return !shell.StillExecuting(); }));
+    // LaunchProgram still starts scripts and looks names up on PATH.
+    EXPECT_EQ(shell.LaunchProgram(kNoWindow, "report.txt", "", "", CShellExecute::kShowNormal), -1);
+    EXPECT_TRUE(Eventually([&] { return fs::exists(ran); }));
+    EXPECT_TRUE(Eventually([&] { return !shell.StillExecuting(); }));
+}
+
+TEST_F(ShellExecuteTest, AnOpenerInTheCurrentFolderIsNeverStarted) {
+    // An empty or relative element of PATH stands for the current folder, where anyone may have
+    // left a program named like the opener.
+    const fs::path work = Home() / "work";
+    const fs::path ran = Home() / "ran";
+    for (const fs::path& folder : {work, work / "bin"}) {
+        fs::create_directories(folder);
+        WriteFile(folder / "xdg-open", "#!/bin/sh\ntouch '" + ran.string() + "'\n");
+        fs::permissions(folder / "xdg-open", fs::perms::owner_all);
+    }
+    WriteFile(work / "report.txt", "a report\n");
+    const fs::path previous = fs::current_path();
+    fs::current_path(work);
+    const std::string system = std::getenv("PATH");
+    for (const std::string& path :
+         {":" + system, "." + std::string(":") + system, "bin:" + system, system + ":"}) {
+        SetEnv("PATH", path);
+        CShellExecute shell;
+        (void)shell.LaunchEmail(kNoWindow, "support@example.com", CShellExecute::kShowNormal);
+        (void)shell.LaunchDocument(kNoWindow, "report.txt", "", CShellExecute::kShowNormal);
+        EXPECT_TRUE(Eventually([&] { return !shell.StillExecuting(); }));
+        EXPECT_FALSE(fs::exists(ran)) << "PATH=" << path;
+    }
+    fs::current_path(previous);
 }
 
 TEST(ShellExecuteWords, SplitLikeAShellSplitsSimpleWords) {

@@ -286,6 +286,23 @@ TEST_F(RegistryContractTest, ByteArraysAreWrittenWhole) {
     EXPECT_EQ(reg.Value(), Variant(ByteArray{1, 2, 3, 0}));
     reg.SetValue(ByteArray{});
     EXPECT_EQ(Stored(kKey, "Bin"), std::make_pair(static_cast<uint32_t>(REG_BINARY), 0u));
+
+    // A value read and written back, changed or not, keeps its size: the 0 that reading added
+    // is not written. An array of another length, or one whose last byte was changed, is the
+    // caller's own and written whole.
+    reg.SetValue(ByteArray{1, 2, 3});
+    for (int round = 0; round < 3; ++round) {
+        Variant read = reg.Value();
+        std::get<ByteArray>(read)[0] = static_cast<uint8_t>(round);
+        reg.SetValue(read);
+        EXPECT_EQ(Stored(kKey, "Bin"), std::make_pair(static_cast<uint32_t>(REG_BINARY), 3u));
+    }
+    EXPECT_EQ(reg.Value(), Variant(ByteArray{2, 2, 3, 0}));
+    reg.SetValue(ByteArray{2, 2, 3, 9});
+    EXPECT_EQ(Stored(kKey, "Bin"), std::make_pair(static_cast<uint32_t>(REG_BINARY), 4u));
+    (void)reg.Value();
+    reg.SetValue(ByteArray{7, 0});
+    EXPECT_EQ(Stored(kKey, "Bin"), std::make_pair(static_cast<uint32_t>(REG_BINARY), 2u));
 }
 
 TEST_F(RegistryContractTest, FailedWritesRaiseWithNumbersDescriptionsAndSource) {

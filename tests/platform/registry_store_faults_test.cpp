@@ -23,6 +23,7 @@ class RegistryStoreFaultTest : public IsolatedTest {
 protected:
     void TearDown() override {
         test::UnsetEnv("VELLUMO_REGISTRY_BUSY_TIMEOUT_MS");
+        test::UnsetEnv("VELLUMO_REGISTRY_STATEMENT_TIMEOUT_MS");
         IsolatedTest::TearDown();
     }
     [[nodiscard]] std::filesystem::path StoreFile() const {
@@ -48,6 +49,16 @@ protected:
         EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
+    // A store whose one key holds 3,000 values (about 50 pages), closed.
+    void FillStore() {
+        regapi::RegKey key = 0;
+        ASSERT_EQ(regapi::CreateKey(HKEY_CURRENT_USER, kKey, regapi::KEY_ALL_ACCESS, key),
+                  regapi::kSuccess);
+        for (int i = 0; i < 3000; ++i)
+            ASSERT_EQ(Set(key, "V" + std::to_string(i), std::string(40, 'v')), regapi::kSuccess);
+        (void)regapi::CloseKey(key);
+        Reopen();
+    }
     // Every call a user of the store makes, expected to answer `status`.
     void ExpectEveryCallAnswers(long status) {
         regapi::RegKey key = 0;
@@ -68,13 +79,7 @@ protected:
 // ---- Damage ----
 
 TEST_F(RegistryStoreFaultTest, ADamagedPageIsRefusedAtOpenAndTheFileIsNeverWrittenAgain) {
-    regapi::RegKey key = 0;
-    ASSERT_EQ(regapi::CreateKey(HKEY_CURRENT_USER, kKey, regapi::KEY_ALL_ACCESS, key),
-              regapi::kSuccess);
-    for (int i = 0; i < 3000; ++i)
-        ASSERT_EQ(Set(key, "V" + std::to_string(i), std::string(40, 'v')), regapi::kSuccess);
-    (void)regapi::CloseKey(key);
-    Reopen();
+    FillStore();
     // One page in the middle of the file overwritten, as a bad sector or a stray write would.
     std::string bytes = ReadFile(StoreFile());
     ASSERT_GT(bytes.size(), 16u * 4096u);
@@ -131,6 +136,68 @@ TEST_F(RegistryStoreFaultTest, OurMarkWithoutOurTablesNamesTheFile) {
     EXPECT_NE(regapi::StoreProblem().find("not its tables"), std::string::npos)
         << regapi::StoreProblem();
     EXPECT_EQ(ReadFile(StoreFile()), before);
+}
+
+TEST_F(RegistryStoreFaultTest, OurMarkWithAnyOtherSchemaObjectIsRefusedAtOnce) {
+    // The mark and the right names are not enough: a statement of ours must never run SQL the
+    // file brings (a view that never ends, a trigger, an index over an expression). Each is
+    // added to a real store by another program.
+    const std::vector<std::string> changes = {
+        "DROP TABLE keys; CREATE VIEW keys AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+        "SELECT i + 1 FROM n) SELECT i AS id, -2147483647 AS parent, 'k' AS name, 'K' AS fold "
+        "FROM n;",
+        "CREATE TRIGGER t AFTER INSERT ON vals BEGIN DELETE FROM keys; END;",
+        "CREATE INDEX i ON vals(length(data));", "CREATE TABLE notes(x);"};
+    for (const std::string& change : changes) {
+        std::filesystem::remove(StoreFile());
+        ASSERT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "X", "y"), "Success");
+        Reopen();
+        MakeDatabase(change.c_str());
+        const std::string before = ReadFile(StoreFile());
+        ExpectEveryCallAnswers(regapi::kBadDatabase);
+        EXPECT_NE(regapi::StoreProblem().find("not its tables"), std::string::npos)
+            << regapi::StoreProblem();
+        EXPECT_EQ(ReadFile(StoreFile()), before) << change;
+        // The tool, too, refuses it at once instead of running it.
+        const auto result = test::RunProcess(
+            {"timeout", "20", test::BuiltProgram("vellumo-reg"), "query", "HKCU\\Software", "/s"});
+        EXPECT_EQ(result.exitCode, 1) << change << result.out << result.err;
+        EXPECT_NE(result.err.find("not its tables"), std::string::npos) << result.err;
+    }
+}
+
+TEST_F(RegistryStoreFaultTest, AStatementPastItsDeadlineEndsTheStoresUseForTheRun) {
+    FillStore();
+    // No statement may take any time at all: the check of the file on open is stopped.
+    test::SetEnv("VELLUMO_REGISTRY_STATEMENT_TIMEOUT_MS", "0");
+    Reopen();
+    const std::string before = ReadFile(StoreFile());
+    ExpectEveryCallAnswers(regapi::kIoFailed);
+    EXPECT_NE(regapi::StoreProblem().find("ran longer than 0 ms"), std::string::npos)
+        << regapi::StoreProblem();
+    test::UnsetEnv("VELLUMO_REGISTRY_STATEMENT_TIMEOUT_MS");
+    EXPECT_EQ(ReadFile(StoreFile()), before);
+}
+
+TEST_F(RegistryStoreFaultTest, AStoreThatIsALinkIsNeverFollowed) {
+    // A link to a file elsewhere (a store, or any file of the user's), or one that dangles: the
+    // store is neither read nor written through it, and nothing is made at its target.
+    const std::filesystem::path elsewhere = Home() / "elsewhere.db";
+    WriteFile(elsewhere, "the user's own file");
+    const std::filesystem::path dangling = Home() / "not-yet.db";
+    for (const std::filesystem::path& target : {elsewhere, dangling}) {
+        std::filesystem::create_directories(StoreFile().parent_path());
+        std::filesystem::remove(StoreFile());
+        std::filesystem::create_symlink(target, StoreFile());
+        ExpectEveryCallAnswers(regapi::kBadDatabase);
+        EXPECT_NE(regapi::StoreProblem().find("symbolic link"), std::string::npos)
+            << regapi::StoreProblem();
+        EXPECT_EQ(modRegistry::SaveRegString(HKEY_CURRENT_USER, kKey, "X", "y"),
+                  "No! Key to Delete Or Key Not Found");
+    }
+    EXPECT_EQ(ReadFile(elsewhere), "the user's own file");
+    EXPECT_FALSE(std::filesystem::exists(dangling));
+    EXPECT_TRUE(std::filesystem::is_symlink(StoreFile()));
 }
 
 // ---- A store locked by another process ----

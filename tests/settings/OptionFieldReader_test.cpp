@@ -59,5 +59,27 @@ TEST(OptionFieldReader, BinaryBytesAreOrdinaryCharacters) {
     EXPECT_LE(Fields(garbage).size(), garbage.size());
 }
 
+TEST(OptionFieldReader, AFieldLongerThanAnyValueEndsTheReadingThere) {
+    // kLongestField bytes are a field; one byte more, in any part of a field, is a damaged file:
+    // 7 (Out of memory), and the reader keeps no more than the limit.
+    const size_t limit = OptionFieldReader::kLongestField;
+    EXPECT_EQ(Fields("k," + std::string(limit, 'v') + "\r\nn,1\r\n")[1].size(), limit);
+    EXPECT_EQ(Fields(std::string(limit - 1, ' ') + "x"), (Strings{"x"}));
+    for (const std::string& field :
+         {std::string(limit + 1, 'v'), "\"" + std::string(limit + 1, 'v') + "\"",
+          "\"open" + std::string(limit, 'v'), "\"v\"" + std::string(limit, 'j'),
+          std::string(limit + 1, ' ') + "v"}) {
+        std::stringbuf buffer("k," + field + "\r\nn,1\r\n");
+        OptionFieldReader reader(buffer);
+        EXPECT_EQ(reader.ReadField(), "k");
+        try {
+            (void)reader.ReadField();
+            FAIL() << "no error for a field of " << field.size() << " bytes";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.Number(), err::kOutOfMemory);
+        }
+    }
+}
+
 } // namespace
 } // namespace vellumo::settings

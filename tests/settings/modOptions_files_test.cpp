@@ -200,6 +200,19 @@ TEST_F(OptionFilesTest, MalformedAndHugeFilesAreReadToTheirEnd) {
     WriteOptions(big + "FormatDate,5\r\n");
     EXPECT_TRUE(Config_Read(false, true));
     EXPECT_EQ(FormatDate, 5);
+
+    // One value of 50 MB is a damaged file: the read ends there, nothing of it is stored, and
+    // what was read before stays.
+    reportedErrors_.clear();
+    Config_RestoreDefaults();
+    WriteOptions("FontName_Edit,Verdana\r\nDataPath," + std::string(50u << 20, 'p') +
+                 "\r\nFormatDate,5\r\n");
+    EXPECT_FALSE(Config_Read(false, true));
+    ASSERT_EQ(reportedErrors_.size(), 1u);
+    EXPECT_EQ(reportedErrors_[0].number, err::kOutOfMemory);
+    EXPECT_EQ(FontName_Edit, "Verdana");
+    EXPECT_EQ(modMain::DataPath, modMain::DefaultDataPath);
+    EXPECT_EQ(FormatDate, 8);
 }
 
 } // namespace

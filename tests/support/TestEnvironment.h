@@ -83,7 +83,7 @@ struct ProcessResult {
 };
 
 // How a program is run: its environment is this process's, with `env` added or replaced and the
-// names in `unset` removed.
+// names in `unset` removed. Linux: QT_QPA_PLATFORM is never inherited, only given in `env`.
 struct ProcessOptions {
     std::map<std::string, std::string> env;
     std::vector<std::string> unset;

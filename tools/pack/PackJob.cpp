@@ -82,6 +82,12 @@ void Decompress(const Request& request, ProgressDisplay& progress) {
     for (size_t i = 0; i < 4; ++i)
         length |= static_cast<uint32_t>(header[kSignature.size() + i]) << (8 * i);
     const auto storedLength = static_cast<int32_t>(length);
+    // Packing never stores a length above 2^31 - 1: a negative one (such as FF FF FF FF) is a
+    // damaged file, not an empty one.
+    if (storedLength < 0)
+        throw Failure{request.input + " is damaged: its stored length " + std::to_string(length) +
+                      " is beyond what a packed file can hold: " +
+                      Numbered("Subscript out of range", err::kSubscriptOutOfRange)};
     OutputFile output(request.output);
     auto unpacker = std::make_unique<detail::LzUnpacker>();
     const detail::LzUnpackResult result = unpacker->Unpack(

@@ -10,11 +10,13 @@
 #include "ui/x11/ClipboardKeeper.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -24,6 +26,15 @@ constexpr size_t kLargestText = 64 * 1024 * 1024;
 constexpr int kHeld = 0;
 constexpr int kNotHeld = 1;
 constexpr int kBadInput = 2;
+// A display takes the clipboard within milliseconds. One that accepts the connection and never
+// answers (or stops answering before the clipboard is ours) must not keep the keeper's starter
+// waiting, nor its child blocked for ever: the child is ended after this long. The program's
+// hand-over gives the keeper more than this.
+constexpr auto kOwnershipWait = std::chrono::seconds(3);
+// How often the wait for wl-copy looks at it.
+constexpr auto kWaitStep = std::chrono::milliseconds(5);
+// The descriptor the detached server tells its starter through, below any it closes.
+constexpr int kAnswerDescriptor = STDERR_FILENO + 1;
 
 // The detached server must not hold the terminal or the starter's pipes open.
 void DetachStandardStreams() {
@@ -34,6 +45,19 @@ void DetachStandardStreams() {
         dup2(null, fd);
     if (null > 2)
         close(null);
+}
+
+// The detached server holds nothing of its starter's but the standard streams (until the
+// clipboard is ours) and the answer pipe: a descriptor left open, such as the write end of a
+// pipe a supervisor reads to its end, would keep that reader waiting until the server ends.
+int KeepOnlyTheAnswerDescriptor(int answer) {
+    if (answer != kAnswerDescriptor) {
+        if (dup2(answer, kAnswerDescriptor) < 0)
+            return -1;
+        close(answer);
+    }
+    closefrom(kAnswerDescriptor + 1);
+    return kAnswerDescriptor;
 }
 
 // Wayland alone: wl-copy takes the selection and serves it from the background itself.
@@ -59,10 +83,22 @@ int HandToWlCopy(const std::string& text) {
     }
     const bool written = vellumo::posixio::WriteAll(input[1], text);
     close(input[1]);
+    // wl-copy answers once it holds the selection; a compositor that does not answer must not
+    // hold the keeper's starter either.
+    const auto deadline = std::chrono::steady_clock::now() + kOwnershipWait;
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    pid_t done = 0;
+    while ((done = waitpid(child, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(kWaitStep);
+    if (done == 0) {
+        kill(child, SIGKILL);
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return kNotHeld;
     }
-    return written && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kHeld : kNotHeld;
+    return written && done == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kHeld
+                                                                                     : kNotHeld;
 }
 
 int KeepOnX11(const std::string& text) {
@@ -74,15 +110,27 @@ int KeepOnX11(const std::string& text) {
         return kNotHeld;
     if (child > 0) {
         close(ready[1]);
-        char answer = 0;
-        ssize_t n = 0;
-        while ((n = read(ready[0], &answer, 1)) < 0 && errno == EINTR) {
-        }
+        std::string answer;
+        const bool answered = vellumo::posixio::ReadAllWithin(
+            ready[0], answer, 1,
+            std::chrono::duration_cast<std::chrono::milliseconds>(kOwnershipWait));
         close(ready[0]);
-        return n == 1 && answer == '1' ? kHeld : kNotHeld;
+        if (answered && answer == "1")
+            return kHeld;
+        if (!answered) {
+            std::fputs("vellumo-clipboard-keeper: the display did not answer in time\n", stderr);
+            kill(child, SIGKILL);
+            while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
+        return kNotHeld;
     }
-    // The detached server: its own session, no current folder held.
+    // The detached server: its own session, no current folder held, none of the starter's
+    // descriptors.
     close(ready[0]);
+    ready[1] = KeepOnlyTheAnswerDescriptor(ready[1]);
+    if (ready[1] < 0)
+        _exit(kNotHeld);
     setsid();
     if (chdir("/") != 0) {
         // Any folder will do; "/" only keeps file systems unmountable.

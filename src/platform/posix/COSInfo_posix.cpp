@@ -9,8 +9,10 @@
 #include "platform/RuntimeError.h"
 
 #include <cerrno>
+#include <clocale>
 #include <cstdlib>
 #include <fstream>
+#include <locale.h>
 #include <pwd.h>
 #include <sys/random.h>
 #include <sys/utsname.h>
@@ -111,10 +113,21 @@ std::array<uint8_t, 16> NewGuid() {
 }
 
 std::string LanguageName() {
-    // The locale messages are shown in: LC_ALL overrides LC_MESSAGES, which overrides LANG.
+    // The locale messages are shown in: LC_ALL overrides LC_MESSAGES, which overrides LANG. A
+    // locale the environment names but the system does not have (common over SSH, where the
+    // client's LANG arrives) is not in force: then the locale actually in force (usually "C",
+    // English) is the user's language.
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        if (HasEnvironmentValue(variable))
-            return LanguageNameFromLocale(EnvironmentValue(variable));
+        if (!HasEnvironmentValue(variable))
+            continue;
+        const std::string name = EnvironmentValue(variable);
+        if (const locale_t installed = newlocale(LC_MESSAGES_MASK, name.c_str(), locale_t{});
+            installed != locale_t{}) {
+            freelocale(installed);
+            return LanguageNameFromLocale(name);
+        }
+        const char* inForce = std::setlocale(LC_MESSAGES, nullptr);
+        return LanguageNameFromLocale(inForce != nullptr ? inForce : "");
     }
     return LanguageNameFromLocale("");
 }
@@ -131,7 +144,7 @@ std::string WindowsFolder() {
 std::string TempFolder() {
     if (!HasEnvironmentValue("TMPDIR"))
         return kDefaultTempFolder;
-    std::string folder = FromAnsi(EnvironmentValue("TMPDIR"));
+    std::string folder = PathFromSystem(EnvironmentValue("TMPDIR"));
     if (folder.back() != '/')
         folder += '/';
     return folder;

@@ -113,6 +113,22 @@ std::string SafeTarget(const std::string& target) {
     return target;
 }
 
+// A program in the system's binary format (ELF) that this process may execute. A script, or any
+// other file that merely has the execute bit, is no program to start as a document.
+bool IsBinaryProgram(const std::string& path) {
+    static constexpr char kElfMagic[] = {'\x7f', 'E', 'L', 'F'};
+    if (!process::IsExecutableFile(path))
+        return false;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    char magic[sizeof kElfMagic] = {};
+    const ssize_t n = read(fd, magic, sizeof magic);
+    close(fd);
+    return n == static_cast<ssize_t>(sizeof magic) &&
+           std::memcmp(magic, kElfMagic, sizeof magic) == 0;
+}
+
 bool IsDirectory(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -234,7 +250,7 @@ int32_t Print(const std::string& path) {
 int32_t CShellExecute::PlainCall(int32_t /*hWnd*/, const char* verb, const std::string& file,
                                  int32_t /*show*/) {
     SweepLetGoChildren();
-    const std::string target = ToAnsi(file);
+    const std::string target = PathToSystem(file);
     if (verb != nullptr && std::strcmp(verb, "print") == 0)
         return Print(target);
     if (verb != nullptr && std::strcmp(verb, "explore") == 0 && !HasScheme(target)) {
@@ -261,12 +277,12 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
                                                           const std::string& file,
                                                           const std::string& parameters,
                                                           const std::string& directory,
-                                                          int32_t /*show*/) {
+                                                          int32_t /*show*/, ExtendedTarget kind) {
     SweepLetGoChildren();
     const std::string target =
-        ToAnsi(ExpandEnvironmentText(file, DollarReferences::kExpanded, environ));
+        PathToSystem(ExpandEnvironmentText(file, DollarReferences::kExpanded, environ));
     const std::string folder =
-        ToAnsi(ExpandEnvironmentText(directory, DollarReferences::kExpanded, environ));
+        PathToSystem(ExpandEnvironmentText(directory, DollarReferences::kExpanded, environ));
 
     if (!folder.empty()) {
         struct stat info {};
@@ -279,18 +295,20 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
         return {kFileNotFound, 0};
 
     // The executable to start directly, if the target is one; else the target's path as seen
-    // from the working folder, for the opener's error codes.
+    // from the working folder, for the opener's error codes. Only a program name is looked up on
+    // PATH: a document named like a program on PATH must not start that program.
+    const bool isProgram = kind == ExtendedTarget::kProgram;
     std::string program;
     std::string located = target;
     if (!HasScheme(target)) {
-        if (target.find('/') == std::string::npos)
+        if (isProgram && target.find('/') == std::string::npos)
             program = process::FindOnSearchPath(target);
         if (program.empty()) {
             located = target[0] == '/' || folder.empty() ? target : folder + "/" + target;
             struct stat info {};
             if (stat(located.c_str(), &info) != 0)
                 return {UnreachableCode(located, errno), 0};
-            if (process::IsExecutableFile(located))
+            if (isProgram ? process::IsExecutableFile(located) : IsBinaryProgram(located))
                 program = std::filesystem::absolute(located).string();
         }
     }
@@ -298,7 +316,7 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t /*hWnd*/, cons
     if (!program.empty()) {
         std::vector<std::string> argv = {target};
         for (const std::string& word : shellexec::SplitParameters(parameters))
-            argv.push_back(ToAnsi(word));
+            argv.push_back(PathToSystem(word));
         pid_t pid = 0;
         process::StartRequest request;
         request.program = program;

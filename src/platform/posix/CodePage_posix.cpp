@@ -63,4 +63,12 @@ std::string FromAnsi(std::string_view ansi) {
     return Convert(ansi, "UTF-8", nl_langinfo(CODESET), "\xEF\xBF\xBD", 1);
 }
 
+std::string PathToSystem(std::string_view path) {
+    return std::string(path);
+}
+
+std::string PathFromSystem(std::string_view systemPath) {
+    return std::string(systemPath);
+}
+
 } // namespace vellumo

@@ -2,6 +2,7 @@
 // SQLite database, cached statements and write transactions. Internal to the posix registry.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -64,6 +65,12 @@ private:
     void Close();
     void Abandon();
     long Open(const std::string& path, OpenMode mode);
+    // Sets a new connection's defences: no trusted schema, defensive mode, the busy handler and
+    // the deadline of every statement.
+    void Guard(sqlite3* db);
+    static int StatementStarts(unsigned event, void* self, void* statement, void* sql);
+    static int PastDeadline(void* self);
+    static int WaitWhileBusy(void* self, int attempt);
     long Validate(sqlite3* db, OpenMode mode);
     long Report(const std::string& path, std::string_view reason);
     long FailOn(const std::string& path, sqlite3* db, int rc);
@@ -105,6 +112,12 @@ private:
     std::map<FileIdentity, std::string> damaged_;
     // Stores that stayed locked longer than the busy timeout: not waited for again in this run.
     std::set<std::string, std::less<>> locked_;
+    // Stores whose statement ran past its deadline: not used again in this run.
+    std::set<std::string, std::less<>> slow_;
+    int busyTimeoutMs_ = 0;
+    int statementTimeoutMs_ = 0;
+    std::chrono::steady_clock::time_point busySince_;
+    std::chrono::steady_clock::time_point statementStart_;
 
     struct CachedNames {
         uint64_t generation = 0;

@@ -3,8 +3,11 @@
 #include "platform/posix/RegistryStore.h"
 
 #include "platform/RegistryApi.h"
+#include "platform/posix/RegistryStoreSchema.h"
 #include "platform/posix/UserFolders.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,59 +19,45 @@
 namespace vellumo::regapi::detail {
 namespace {
 
-// Marks a database as this program's registry store ("VREG"); a database without it is
-// someone else's file and is left alone.
-constexpr int32_t kApplicationId = 0x56524547;
-// Version of the tables below; a store written by a newer layout is refused, not rewritten.
-constexpr int32_t kSchemaVersion = 1;
 // The product and this program may write at once; a writer waits this long for the lock.
 constexpr int kBusyTimeoutMs = 30000;
 // A test and operations knob: the environment variable VELLUMO_REGISTRY_BUSY_TIMEOUT_MS, a whole
-// number of milliseconds from 0 to kLongestBusyTimeoutMs, replaces the wait when the store is
-// opened (tests of a store locked by another process need not wait 30 seconds). Anything else
-// keeps kBusyTimeoutMs.
+// number of milliseconds from 0 to kLongestKnobMs, replaces the wait when the store is opened
+// (tests of a store locked by another process need not wait 30 seconds). Anything else keeps
+// kBusyTimeoutMs.
 constexpr const char* kBusyTimeoutVariable = "VELLUMO_REGISTRY_BUSY_TIMEOUT_MS";
-constexpr long kLongestBusyTimeoutMs = 600000;
+// No statement of the store takes more than milliseconds on a store of any real size; one that
+// runs this long (a file built to make it run for ever) is stopped. Time spent waiting for
+// another process's lock is the busy timeout's, not the statement's. The knob
+// VELLUMO_REGISTRY_STATEMENT_TIMEOUT_MS replaces it as the busy timeout's knob does.
+constexpr int kStatementTimeoutMs = 5000;
+constexpr const char* kStatementTimeoutVariable = "VELLUMO_REGISTRY_STATEMENT_TIMEOUT_MS";
+constexpr long kLongestKnobMs = 600000;
+// The deadline is looked at every this many virtual-machine instructions (well under a
+// millisecond of work).
+constexpr int kInstructionsBetweenDeadlineChecks = 1000;
+// The busy handler's sleeps, as SQLite's own: short at first, then 100 ms at a time.
+constexpr std::array<int, 12> kBusyDelaysMs = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
 constexpr mode_t kStoreFileMode = 0600;
 
 constexpr const char* kStoreFolder = "/kestrova";
 constexpr const char* kStoreFile = "/registry.db";
 
-// keys: one row per key below a root; the roots themselves have no row: a key directly below
-// a root has the root's predefined (negative) value as parent. fold is the name in upper case,
-// the form names compare in. AUTOINCREMENT keeps ids of deleted keys from being reused, so a
-// stale handle cannot reach a newer key.
-// vals: one row per value; seq gives creation order and survives overwriting.
-constexpr const char* kSchema = R"sql(
-CREATE TABLE keys(
-    id     INTEGER PRIMARY KEY AUTOINCREMENT,
-    parent INTEGER NOT NULL,
-    name   TEXT NOT NULL,
-    fold   TEXT NOT NULL,
-    UNIQUE(parent, fold));
-CREATE TABLE vals(
-    seq  INTEGER PRIMARY KEY AUTOINCREMENT,
-    key  INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    fold TEXT NOT NULL,
-    type INTEGER NOT NULL,
-    data BLOB NOT NULL,
-    UNIQUE(key, fold));
-PRAGMA application_id = 1448232263;
-PRAGMA user_version = 1;
-)sql";
-static_assert(kApplicationId == 1448232263, "kSchema repeats the application id");
-
-int BusyTimeoutMs() {
-    const char* text = std::getenv(kBusyTimeoutVariable);
+// A time knob's value in milliseconds, or `fallback` when the variable is unset or invalid.
+int KnobMs(const char* variable, int fallback) {
+    const char* text = std::getenv(variable);
     if (text == nullptr || *text == '\0')
-        return kBusyTimeoutMs;
+        return fallback;
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || value < 0 || value > kLongestBusyTimeoutMs)
-        return kBusyTimeoutMs;
+    if (errno != 0 || *end != '\0' || value < 0 || value > kLongestKnobMs)
+        return fallback;
     return static_cast<int>(value);
+}
+
+int BusyTimeoutMs() {
+    return KnobMs(kBusyTimeoutVariable, kBusyTimeoutMs);
 }
 
 bool IsCorruption(int rc) {
@@ -76,21 +65,23 @@ bool IsCorruption(int rc) {
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
-// What marks a store: the application id, the layout version and the number of schema entries,
-// read in one statement so that they come from one moment of a store another process may be
-// laying out. The SQLite result code on failure.
+// What marks a store: the application id, the layout version, the number of schema entries and
+// the pages in the file (0 for a file SQLite has never written, after any hot journal was rolled
+// back), read in one statement so that they come from one moment of a store another process may
+// be laying out. The SQLite result code on failure.
 struct StoreMarks {
     int64_t applicationId = 0;
     int64_t schemaVersion = 0;
     int64_t schemaEntries = 0;
+    int64_t pages = 0;
 };
 
 int ReadMarks(sqlite3* db, StoreMarks& marks) {
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(
         db,
-        "SELECT application_id, user_version, (SELECT count(*) FROM sqlite_master) "
-        "FROM pragma_application_id, pragma_user_version",
+        "SELECT application_id, user_version, (SELECT count(*) FROM sqlite_master), page_count "
+        "FROM pragma_application_id, pragma_user_version, pragma_page_count",
         -1, &stmt, nullptr);
     if (rc == SQLITE_OK) {
         rc = sqlite3_step(stmt);
@@ -98,23 +89,12 @@ int ReadMarks(sqlite3* db, StoreMarks& marks) {
             marks.applicationId = sqlite3_column_int64(stmt, 0);
             marks.schemaVersion = sqlite3_column_int64(stmt, 1);
             marks.schemaEntries = sqlite3_column_int64(stmt, 2);
+            marks.pages = sqlite3_column_int64(stmt, 3);
             rc = SQLITE_OK;
         }
     }
     sqlite3_finalize(stmt);
     return rc;
-}
-
-// Pages in the main database file: 0 for a file that SQLite has never written (after any hot
-// journal was rolled back by the read before); -1 when it cannot be read.
-int64_t PageCount(sqlite3* db) {
-    sqlite3_stmt* stmt = nullptr;
-    int64_t pages = -1;
-    if (sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        pages = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return pages;
 }
 
 // Whether an error's cause is a permission: the OS error behind an open or read.
@@ -224,9 +204,10 @@ long Store::Acquire(OpenMode mode) {
     const std::string path = ResolvePath();
     if (pid_ != getpid())
         Abandon();
-    if (db_ != nullptr && !stale_ && path == path_ && !locked_.contains(path)) {
+    if (db_ != nullptr && !stale_ && path == path_ && !locked_.contains(path) &&
+        !slow_.contains(path)) {
         struct stat st {};
-        if (stat(path.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
+        if (lstat(path.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
             return kSuccess;
     }
     Close();
@@ -234,9 +215,12 @@ long Store::Acquire(OpenMode mode) {
         SetProblem("The registry store has no place: neither HOME nor XDG_CONFIG_HOME is set.");
         return mode == OpenMode::Existing ? kFileNotFound : kAccessDenied;
     }
-    // One busy timeout per run at most: a store that stayed locked once is not waited for again.
+    // One busy timeout per run at most: a store that stayed locked once is not waited for again;
+    // nor is one whose statements ran out of time.
     if (locked_.contains(path))
         return kBusy;
+    if (slow_.contains(path))
+        return kIoFailed;
     const long status = Open(path, mode);
     // In Create mode a missing store comes back only when the file vanished while it was being
     // opened (another process deleted it): the second try creates it anew.
@@ -247,7 +231,8 @@ long Store::Acquire(OpenMode mode) {
 
 long Store::Open(const std::string& path, OpenMode mode) {
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
+    // The store itself is never a link: a link could point the writes at any file of the user's.
+    if (lstat(path.c_str(), &st) != 0) {
         if (errno == EACCES)
             return Deny(path, "cannot be reached");
         if (errno != ENOENT)
@@ -260,7 +245,8 @@ long Store::Open(const std::string& path, OpenMode mode) {
                        std::strerror(errno) + ").");
             return kAccessDenied;
         }
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kStoreFileMode);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            kStoreFileMode);
         if (fd < 0 && errno != EEXIST) {
             SetProblem("The registry store \"" + path + "\" cannot be created (" +
                        std::strerror(errno) + ").");
@@ -268,9 +254,11 @@ long Store::Open(const std::string& path, OpenMode mode) {
         }
         if (fd >= 0)
             close(fd);
-        if (stat(path.c_str(), &st) != 0)
+        if (lstat(path.c_str(), &st) != 0)
             return Report(path, std::string("cannot be reached (") + std::strerror(errno) + ")");
     }
+    if (S_ISLNK(st.st_mode))
+        return Report(path, "is a symbolic link; the store is never used through a link");
     if (!S_ISREG(st.st_mode))
         return Report(path, "is not a regular file");
     if (const auto damaged = damaged_.find(IdentityOf(st)); damaged != damaged_.end()) {
@@ -278,13 +266,14 @@ long Store::Open(const std::string& path, OpenMode mode) {
         return kBadDatabase;
     }
     // SQLite says only "unable to open database file" when the user may not read it.
-    if (const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0)
+    if (const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC); fd >= 0)
         close(fd);
     else if (errno == EACCES || errno == EPERM)
         return Deny(path, "cannot be read");
 
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK) {
         const std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         const bool denied = IsPermission(db, rc);
@@ -297,7 +286,7 @@ long Store::Open(const std::string& path, OpenMode mode) {
         return Report(path, "cannot be opened (" + reason + ")");
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, BusyTimeoutMs());
+    Guard(db);
     // Until the file has proved sound, closing the connection must not copy the write-ahead log
     // into it.
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -326,7 +315,7 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
             return GiveUpDamaged(path, db,
                                  std::string("is not a valid registry store (") +
                                      sqlite3_errmsg(db) + ")");
-        if ((rc & 0xFF) == SQLITE_BUSY)
+        if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_INTERRUPT)
             return FailOn(path, db, rc);
         if (IsPermission(db, rc))
             return Deny(path, "cannot be read");
@@ -341,7 +330,7 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
     if (marks.applicationId == 0 && marks.schemaEntries == 0) {
         // Only a file SQLite has never written is ours to lay out; an empty database with a
         // header is another program's, even without tables.
-        if (PageCount(db) != 0)
+        if (marks.pages != 0)
             return Report(path, "is an SQLite database of another program, not a registry store");
         // A reader sees an empty registry.
         if (mode == OpenMode::Existing)
@@ -356,6 +345,19 @@ long Store::Validate(sqlite3* db, OpenMode mode) {
     if (marks.schemaVersion > kSchemaVersion)
         return Report(path, "was written by a newer version of the program (layout " +
                                 std::to_string(marks.schemaVersion) + ")");
+    // Exactly our tables and indexes: any other object (a view or trigger named like ours, an
+    // index on an expression) could make a statement of ours run someone else's SQL.
+    std::string difference;
+    if (const int schemaRc = CompareWithStoreSchema(db, difference); schemaRc != SQLITE_OK) {
+        if (IsCorruption(schemaRc))
+            return GiveUpDamaged(path, db,
+                                 std::string("is not a valid registry store (") +
+                                     sqlite3_errmsg(db) + ")");
+        return FailOn(path, db, schemaRc);
+    }
+    if (!difference.empty())
+        return Report(path,
+                      "carries the registry store's mark but not its tables (" + difference + ")");
     if (ProbeStatement(db, "SELECT id, parent, name, fold FROM keys") != SQLITE_OK ||
         ProbeStatement(db, "SELECT seq, key, name, fold, type, data FROM vals") != SQLITE_OK)
         return Report(path, std::string("carries the registry store's mark but not its tables (") +
@@ -382,7 +384,7 @@ long Store::LayOut(sqlite3* db, const std::string& path) {
     StoreMarks marks;
     int rc = ReadMarks(db, marks);
     if (rc == SQLITE_OK && marks.applicationId == 0 && marks.schemaEntries == 0)
-        rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(db, kStoreLayout, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
@@ -414,6 +416,50 @@ long Store::CheckIntegrity(sqlite3* db, const std::string& path) {
         return GiveUpDamaged(
             path, db, "is corrupt (" + (verdict.empty() ? sqlite3_errmsg(db) : verdict) + ")");
     return FailOn(path, db, rc);
+}
+
+// Trusts nothing the file brings: no function or virtual table from its schema runs with the
+// program's rights, and the schema cannot be written by SQL. Every statement gets a deadline.
+void Store::Guard(sqlite3* db) {
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    busyTimeoutMs_ = BusyTimeoutMs();
+    statementTimeoutMs_ = KnobMs(kStatementTimeoutVariable, kStatementTimeoutMs);
+    statementStart_ = std::chrono::steady_clock::now();
+    sqlite3_busy_handler(db, &Store::WaitWhileBusy, this);
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &Store::StatementStarts, this);
+    sqlite3_progress_handler(db, kInstructionsBetweenDeadlineChecks, &Store::PastDeadline, this);
+}
+
+int Store::StatementStarts(unsigned /*event*/, void* self, void* /*statement*/, void* /*sql*/) {
+    static_cast<Store*>(self)->statementStart_ = std::chrono::steady_clock::now();
+    return 0;
+}
+
+int Store::PastDeadline(void* self) {
+    const Store& store = *static_cast<Store*>(self);
+    return std::chrono::steady_clock::now() - store.statementStart_ >
+                   std::chrono::milliseconds(store.statementTimeoutMs_)
+               ? 1
+               : 0;
+}
+
+int Store::WaitWhileBusy(void* self, int attempt) {
+    Store& store = *static_cast<Store*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (attempt == 0)
+        store.busySince_ = now;
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now - store.busySince_).count();
+    if (waited >= store.busyTimeoutMs_)
+        return 0;
+    const size_t step = std::min(static_cast<size_t>(attempt), kBusyDelaysMs.size() - 1);
+    const int delay =
+        std::min(kBusyDelaysMs[step], store.busyTimeoutMs_ - static_cast<int>(waited));
+    sqlite3_sleep(delay);
+    // The wait is the other process's time, not the statement's.
+    store.statementStart_ = std::chrono::steady_clock::now();
+    return 1;
 }
 
 Store::FileIdentity Store::IdentityOf(const struct stat& st) {
@@ -473,6 +519,12 @@ long Store::FailOn(const std::string& path, sqlite3* db, int rc) {
         locked_.insert(path);
         SetProblem(store + "stayed locked by another program longer than " +
                    std::to_string(BusyTimeoutMs()) +
+                   " ms; it is not used for the rest of this run.");
+        break;
+    case SQLITE_INTERRUPT:
+        slow_.insert(path);
+        SetProblem(store + "did not answer: a statement ran longer than " +
+                   std::to_string(statementTimeoutMs_) +
                    " ms; it is not used for the rest of this run.");
         break;
     case SQLITE_READONLY:
@@ -550,8 +602,7 @@ Query& Query::Bind(int index, int64_t value) {
 
 Query& Query::Bind(int index, std::string_view text) {
     if (stmt_ != nullptr)
-        sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     return *this;
 }
 
@@ -559,8 +610,8 @@ Query& Query::BindBlob(int index, const uint8_t* data, uint32_t size) {
     // A null pointer would bind NULL; an empty value is a zero-length blob.
     static const uint8_t kNoBytes = 0;
     if (stmt_ != nullptr)
-        sqlite3_bind_blob(stmt_, index, data != nullptr ? data : &kNoBytes, static_cast<int>(size),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_blob64(stmt_, index, data != nullptr ? data : &kNoBytes, size,
+                            SQLITE_TRANSIENT);
     return *this;
 }
 

@@ -10,8 +10,8 @@ namespace vellumo {
 bool IsSameFile(const std::string& first, const std::string& second) {
     struct stat a {
     }, b{};
-    if (first.empty() || second.empty() || stat(ToAnsi(first).c_str(), &a) != 0 ||
-        stat(ToAnsi(second).c_str(), &b) != 0)
+    if (first.empty() || second.empty() || stat(PathToSystem(first).c_str(), &a) != 0 ||
+        stat(PathToSystem(second).c_str(), &b) != 0)
         return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }

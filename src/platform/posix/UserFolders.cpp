@@ -56,8 +56,11 @@ bool CreatePrivateFolders(const std::string& folder) {
         const std::string level = folder.substr(0, end);
         struct stat st {};
         if (stat(level.c_str(), &st) != 0) {
-            // Another process may make it at the same moment.
-            if (mkdir(level.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST)
+            // Another process may make it at the same moment. A folder made here is the user's
+            // alone whatever the umask took from its owner.
+            if (mkdir(level.c_str(), kPrivateFolderMode) == 0)
+                (void)chmod(level.c_str(), kPrivateFolderMode);
+            else if (errno != EEXIST)
                 return false;
         } else if (!S_ISDIR(st.st_mode)) {
             errno = ENOTDIR;

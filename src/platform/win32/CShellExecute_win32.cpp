@@ -32,7 +32,7 @@ int32_t ToInt32(const void* handle) {
 
 int32_t CShellExecute::PlainCall(int32_t hWnd, const char* verb, const std::string& file,
                                  int32_t show) {
-    const std::string ansiFile = ToAnsi(file);
+    const std::string ansiFile = PathToSystem(file);
     return ToInt32(ShellExecuteA(ToWindow(hWnd), verb, ansiFile.c_str(), nullptr, nullptr, show));
 }
 
@@ -40,10 +40,10 @@ CShellExecute::ExtendedResult CShellExecute::ExtendedCall(int32_t hWnd, const ch
                                                           const std::string& file,
                                                           const std::string& parameters,
                                                           const std::string& directory,
-                                                          int32_t show) {
-    const std::string ansiFile = ToAnsi(file);
+                                                          int32_t show, ExtendedTarget /*target*/) {
+    const std::string ansiFile = PathToSystem(file);
     const std::string ansiParameters = ToAnsi(parameters);
-    const std::string ansiDirectory = ToAnsi(directory);
+    const std::string ansiDirectory = PathToSystem(directory);
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = kExtendedMask;

@@ -48,4 +48,12 @@ std::string FromAnsi(std::string_view ansi) {
     return Narrow(Widen(ansi, CP_ACP), CP_UTF8);
 }
 
+std::string PathToSystem(std::string_view path) {
+    return ToAnsi(path);
+}
+
+std::string PathFromSystem(std::string_view systemPath) {
+    return FromAnsi(systemPath);
+}
+
 } // namespace vellumo

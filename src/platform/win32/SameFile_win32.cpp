@@ -18,9 +18,9 @@ struct FileIdentity {
 
 std::optional<FileIdentity> Identity(const std::string& path) {
     // No access rights asked for: a file another program holds still answers.
-    const HANDLE file =
-        CreateFileA(ToAnsi(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = CreateFileA(PathToSystem(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};

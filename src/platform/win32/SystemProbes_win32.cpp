@@ -85,7 +85,7 @@ std::string ExecutableFolder() {
     const auto separator = file.find_last_of('\\');
     if (length == 0 || separator == std::string::npos)
         return {};
-    return FromAnsi(file.substr(0, separator));
+    return PathFromSystem(file.substr(0, separator));
 }
 
 std::string DataAccessVersionText() {

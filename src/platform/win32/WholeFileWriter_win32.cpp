@@ -48,7 +48,7 @@ std::string TemporaryName(const std::string& systemTarget, unsigned attempt) {
 } // namespace
 
 WholeFileWriter::WholeFileWriter(std::string target) : target_(std::move(target)) {
-    const std::string systemTarget = ToAnsi(target_);
+    const std::string systemTarget = PathToSystem(target_);
     if (systemTarget.empty()) {
         Fail(ERROR_PATH_NOT_FOUND);
         return;
@@ -105,7 +105,7 @@ bool WholeFileWriter::Commit() {
     }
     CloseHandle(file);
     handle_ = kClosed;
-    if (!MoveFileExA(temporary_.c_str(), ToAnsi(target_).c_str(),
+    if (!MoveFileExA(temporary_.c_str(), PathToSystem(target_).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         Fail(static_cast<int>(GetLastError()));
         return false;

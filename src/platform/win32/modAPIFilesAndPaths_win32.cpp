@@ -30,8 +30,8 @@ int32_t GetFileHandle(const std::string& path) {
     try {
         if (path.find('\0') != std::string::npos)
             return kInvalidHandle;
-        const HANDLE file = CreateFileA(ToAnsi(path).c_str(), kReadWrite, kShareReadWrite, nullptr,
-                                        kOpenExisting, kRandomAccessNormal, nullptr);
+        const HANDLE file = CreateFileA(PathToSystem(path).c_str(), kReadWrite, kShareReadWrite,
+                                        nullptr, kOpenExisting, kRandomAccessNormal, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return kInvalidHandle;
         return static_cast<int32_t>(reinterpret_cast<intptr_t>(file));

@@ -35,7 +35,7 @@ private:
 // Paths of the entries are in the code page, as the deletion takes them.
 std::vector<FolderEntry> EntriesMatching(const std::string& utf8Path) {
     std::vector<FolderEntry> found;
-    const std::string path = ToAnsi(utf8Path);
+    const std::string path = PathToSystem(utf8Path);
     const auto separator = path.find_last_of("\\/:");
     const std::string folder = separator == std::string::npos ? "" : path.substr(0, separator + 1);
     WIN32_FIND_DATAA listed{};
@@ -58,7 +58,7 @@ std::vector<FolderEntry> EntriesMatching(const std::string& utf8Path) {
 bool FolderEntryExists(const std::string& path) {
     // The folder's own "." entry: a file or a missing path has none. A trailing separator gives a
     // doubled one, which the file system tolerates.
-    const std::string probe = ToAnsi(path) + "\\.";
+    const std::string probe = PathToSystem(path) + "\\.";
     WIN32_FIND_DATAA entry{};
     const FindHandle find(FindFirstFileA(probe.c_str(), &entry));
     if (find.Valid())

@@ -23,7 +23,7 @@ std::string GetSpecialFolderPath(int32_t& folderId, int32_t& flags, intptr_t own
                                                 static_cast<DWORD>(flags), buffer.data());
         if (result != S_OK)
             return {};
-        return FromAnsi(TrimAtNull(buffer));
+        return PathFromSystem(TrimAtNull(buffer));
     } catch (...) {
         return {}; // every error is ignored
     }

@@ -1,22 +1,81 @@
 // The display probe: an X11 connection through xcb, the Wayland compositor's socket, and Qt's
-// platform plugins.
+// platform plugins. Each connection is tried in a child process with a deadline.
 #include "ui/qt/DisplayProbe.h"
 
 #include "platform/Environment.h"
+#include "platform/posix/FileDescriptorIo.h"
 
 #include <QDir>
 #include <QLibraryInfo>
 #include <QStringList>
 
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <functional>
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace vellumo::ui {
 namespace {
+
+// A display server answers a connection within milliseconds; one that accepts and then says
+// nothing (a hung server, or a socket made to hold the program) must not keep the report from
+// the user for longer than this.
+constexpr auto kProbeWait = std::chrono::seconds(3);
+// The child's answer: "1" for reachable, or "0" and the reason.
+constexpr size_t kLongestAnswer = 4096;
+// Platforms that draw into memory only: a window there is seen by nobody.
+constexpr std::array<std::string_view, 3> kInvisiblePlatforms = {"offscreen", "minimal",
+                                                                 "minimalegl"};
+
+// Runs `probe` in a child process, so that a connection that never completes can be given up:
+// its answer, or false with the reason when none came within kProbeWait. `what` names the
+// display for that reason.
+bool WithinDeadline(const std::function<bool(std::string&)>& probe, const std::string& what,
+                    std::string& reason) {
+    int answer[2];
+    if (pipe2(answer, O_CLOEXEC) != 0)
+        return probe(reason); // no pipe: ask directly, as before there was a deadline
+    const pid_t child = fork();
+    if (child < 0) {
+        close(answer[0]);
+        close(answer[1]);
+        return probe(reason);
+    }
+    if (child == 0) {
+        close(answer[0]);
+        std::string childReason;
+        const bool reachable = probe(childReason);
+        (void)posixio::WriteAll(answer[1], reachable ? "1" : "0" + childReason);
+        _exit(0);
+    }
+    close(answer[1]);
+    std::string text;
+    const bool answered =
+        posixio::ReadAllWithin(answer[0], text, kLongestAnswer, kProbeWait) && !text.empty();
+    close(answer[0]);
+    if (!answered)
+        kill(child, SIGKILL);
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    if (!answered) {
+        reason = what + " did not answer within " +
+                 std::to_string(std::chrono::seconds(kProbeWait).count()) + " seconds";
+        return false;
+    }
+    if (text.front() == '1')
+        return true;
+    reason = text.substr(1);
+    return false;
+}
 
 // A full X11 connection (authentication included), closed at once.
 bool X11Reachable(std::string& reason) {
@@ -25,14 +84,18 @@ bool X11Reachable(std::string& reason) {
         reason = "DISPLAY is not set";
         return false;
     }
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    const int error = xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
-    if (error == 0)
-        return true;
-    reason = "the X11 display \"" + display + "\" cannot be opened (xcb error " +
-             std::to_string(error) + ")";
-    return false;
+    return WithinDeadline(
+        [&display](std::string& why) {
+            xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+            const int error = xcb_connection_has_error(connection);
+            xcb_disconnect(connection);
+            if (error == 0)
+                return true;
+            why = "the X11 display \"" + display + "\" cannot be opened (xcb error " +
+                  std::to_string(error) + ")";
+            return false;
+        },
+        "the X11 display \"" + display + "\"", reason);
 }
 
 // The compositor listens on WAYLAND_DISPLAY: an absolute socket path, or a name in
@@ -59,14 +122,20 @@ bool WaylandSocketReachable(std::string& reason) {
         return false;
     }
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool connected =
-        fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0)
-        close(fd);
-    if (!connected)
-        reason = "the Wayland display \"" + path + "\" cannot be reached";
-    return connected;
+    // A compositor whose queue of connections is full makes connect wait.
+    return WithinDeadline(
+        [&address, &path](std::string& why) {
+            const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            const bool connected =
+                fd >= 0 &&
+                connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+            if (fd >= 0)
+                close(fd);
+            if (!connected)
+                why = "the Wayland display \"" + path + "\" cannot be reached";
+            return connected;
+        },
+        "the Wayland display \"" + path + "\"", reason);
 }
 
 bool PlatformPluginInstalled(const QString& prefix) {
@@ -100,8 +169,11 @@ DisplayChoice ChooseNamed(std::string_view platforms) {
             usable = X11Reachable(reason);
         else if (name.starts_with("wayland"))
             usable = WaylandSocketReachable(reason);
+        else if (std::find(kInvisiblePlatforms.begin(), kInvisiblePlatforms.end(), name) !=
+                 kInvisiblePlatforms.end())
+            reason = "QT_QPA_PLATFORM=" + std::string(name) + " shows no window to a person";
         else
-            usable = !name.empty(); // offscreen, vnc, eglfs ...: no display server to ask
+            usable = !name.empty(); // vnc, eglfs, linuxfb ...: no display server to ask
         if (usable) {
             choice.usable = true;
             return choice;

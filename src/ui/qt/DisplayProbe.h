@@ -19,8 +19,10 @@ struct DisplayChoice {
 
 // Looks at DISPLAY (X11, a real connection with authentication), WAYLAND_DISPLAY (the
 // compositor's socket, and Qt's Wayland plugin being installed) and an explicit QT_QPA_PLATFORM
-// (a platform that needs no display, such as "offscreen", is always usable). Never ends the
-// process; changes no environment variable.
+// (a platform that needs no display server, such as "vnc", is usable; one that shows nothing to
+// a person, "offscreen" or "minimal", is not). Each connection is tried in a child process and
+// given up after a few seconds: a server that accepts and never answers is unusable. Never ends
+// the process; changes no environment variable.
 [[nodiscard]] DisplayChoice ChooseDisplay();
 
 } // namespace vellumo::ui

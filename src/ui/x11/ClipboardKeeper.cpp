@@ -34,6 +34,20 @@ constexpr size_t kLargestChunk = 256 * 1024;
 constexpr size_t kEventSize = 32;
 constexpr uint32_t kFormat8 = 8;
 constexpr uint32_t kFormat32 = 32;
+// The high bit of an event's type: another client sent it (SendEvent); the server did not.
+constexpr uint8_t kSentEvent = 0x80;
+constexpr uint8_t kEventTypeMask = 0x7F;
+
+// Whether server time `time` is at or after `since`. The server's millisecond clock wraps every
+// 49.7 days; times compare as points on that circle, each half of it being the past or the future.
+bool NotBefore(xcb_timestamp_t time, xcb_timestamp_t since) {
+    return static_cast<int32_t>(time - since) >= 0;
+}
+
+// Events only the server makes; one another client sent under their name is not believed.
+bool SentByAnotherClient(const xcb_generic_event_t& event) {
+    return (event.response_type & kSentEvent) != 0;
+}
 
 struct Freer {
     void operator()(void* p) const { std::free(p); }
@@ -168,7 +182,8 @@ xcb_timestamp_t Keeper::ServerTime() {
     xcb_flush(c_);
     while (xcb_generic_event_t* event = xcb_wait_for_event(c_)) {
         Reply<xcb_generic_event_t> owned(event);
-        if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+        if ((event->response_type & kEventTypeMask) == XCB_PROPERTY_NOTIFY &&
+            !SentByAnotherClient(*event)) {
             const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
             if (notify->window == window_)
                 return notify->time;
@@ -262,7 +277,7 @@ void Keeper::OnRequest(const xcb_selection_request_event_t& request) {
     // Obsolete requestors name no property: the target stands in for it.
     const xcb_atom_t property = request.property != XCB_NONE ? request.property : request.target;
     const bool ours = request.selection == atoms_[kClipboard] && !lost_ &&
-                      (request.time == XCB_CURRENT_TIME || request.time >= ownedSince_);
+                      (request.time == XCB_CURRENT_TIME || NotBefore(request.time, ownedSince_));
     const bool answered = ours && Answer(request.requestor, request.target, property);
     Notify(request, answered ? property : XCB_NONE);
     xcb_flush(c_);
@@ -286,19 +301,29 @@ void Keeper::OnPropertyDeleted(const xcb_property_notify_event_t& notify) {
 }
 
 void Keeper::Handle(xcb_generic_event_t* event) {
-    switch (event->response_type & 0x7F) {
+    const uint8_t type = event->response_type & kEventTypeMask;
+    // The server makes every event but the selection owner's answer (SelectionNotify), which the
+    // owner sends. A forged loss of the clipboard or a forged paste would end or confuse the
+    // keeper, so those are believed only from the server.
+    if (type != XCB_SELECTION_NOTIFY && SentByAnotherClient(*event))
+        return;
+    switch (type) {
     case XCB_SELECTION_REQUEST:
         OnRequest(*reinterpret_cast<xcb_selection_request_event_t*>(event));
         break;
     case XCB_SELECTION_CLEAR: {
         const auto* clear = reinterpret_cast<xcb_selection_clear_event_t*>(event);
-        if (clear->selection == atoms_[kClipboard])
+        if (clear->selection == atoms_[kClipboard] && clear->owner == window_)
             lost_ = true;
         break;
     }
     case XCB_SELECTION_NOTIFY: {
+        // Only the answer to the one question asked: the manager's verdict on SAVE_TARGETS, for
+        // our window, while it is awaited.
         const auto* notify = reinterpret_cast<xcb_selection_notify_event_t*>(event);
-        if (notify->selection == atoms_[kClipboardManager]) {
+        if (managerAsked_ && !managerAnswered_ && notify->requestor == window_ &&
+            notify->selection == atoms_[kClipboardManager] &&
+            notify->target == atoms_[kSaveTargets]) {
             managerAnswered_ = true;
             managerSaved_ = notify->property != XCB_NONE;
         }

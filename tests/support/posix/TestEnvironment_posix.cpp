@@ -69,6 +69,9 @@ ProcessResult RunProcessWith(const std::vector<std::string>& command,
         if (eq != std::string::npos)
             merged[entry.substr(0, eq)] = entry.substr(eq + 1);
     }
+    // The toolkit's platform is the test's choice: one inherited from the shell or from CTest
+    // (the Qt tests' offscreen platform) is dropped unless `env` names one.
+    merged.erase("QT_QPA_PLATFORM");
     for (const auto& [k, v] : env)
         merged[k] = v;
     for (const auto& name : options.unset)
