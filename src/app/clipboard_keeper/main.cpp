@@ -16,8 +16,8 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -31,8 +31,6 @@ constexpr int kBadInput = 2;
 // waiting, nor its child blocked for ever: the child is ended after this long. The program's
 // hand-over gives the keeper more than this.
 constexpr auto kOwnershipWait = std::chrono::seconds(3);
-// How often the wait for wl-copy looks at it.
-constexpr auto kWaitStep = std::chrono::milliseconds(5);
 // The descriptor the detached server tells its starter through, below any it closes.
 constexpr int kAnswerDescriptor = STDERR_FILENO + 1;
 
@@ -60,45 +58,21 @@ int KeepOnlyTheAnswerDescriptor(int answer) {
     return kAnswerDescriptor;
 }
 
-// Wayland alone: wl-copy takes the selection and serves it from the background itself.
+// Wayland alone: wl-copy takes the selection and serves it from the background itself. It
+// answers once it holds the selection; a compositor that does not answer must not hold the
+// keeper's starter either.
 int HandToWlCopy(const std::string& text) {
-    int input[2];
-    if (pipe2(input, O_CLOEXEC) != 0)
-        return kNotHeld;
     vellumo::process::StartRequest request;
     request.program = "wl-copy";
     request.argv = {"wl-copy", "--type", "text/plain;charset=utf-8"};
     request.searchPath = true;
-    request.standardInput = input[0];
-    pid_t child = -1;
-    const int started = vellumo::process::StartProcess(request, child);
-    close(input[0]);
-    if (started != 0) {
-        close(input[1]);
-        if (started == ENOENT)
-            std::fputs("vellumo-clipboard-keeper: wl-copy is not installed; the clipboard ends "
-                       "with the program\n",
-                       stderr);
-        return kNotHeld;
-    }
-    const bool written = vellumo::posixio::WriteAll(input[1], text);
-    close(input[1]);
-    // wl-copy answers once it holds the selection; a compositor that does not answer must not
-    // hold the keeper's starter either.
-    const auto deadline = std::chrono::steady_clock::now() + kOwnershipWait;
-    int status = 0;
-    pid_t done = 0;
-    while ((done = waitpid(child, &status, WNOHANG)) == 0 &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(kWaitStep);
-    if (done == 0) {
-        kill(child, SIGKILL);
-        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-        return kNotHeld;
-    }
-    return written && done == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kHeld
-                                                                                     : kNotHeld;
+    const vellumo::process::FeedResult result =
+        vellumo::process::RunWithInput(std::move(request), text, kOwnershipWait);
+    if (result.startError == ENOENT)
+        std::fputs("vellumo-clipboard-keeper: wl-copy is not installed; the clipboard ends with "
+                   "the program\n",
+                   stderr);
+    return result.succeeded ? kHeld : kNotHeld;
 }
 
 int KeepOnX11(const std::string& text) {

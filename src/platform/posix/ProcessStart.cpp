@@ -2,6 +2,7 @@
 #include "platform/posix/ProcessStart.h"
 
 #include "platform/Environment.h"
+#include "platform/posix/FileDescriptorIo.h"
 
 #include <cerrno>
 #include <csignal>
@@ -9,6 +10,8 @@
 #include <spawn.h>
 #include <string_view>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -17,6 +20,8 @@ namespace vellumo::process {
 namespace {
 
 constexpr const char* kNullDevice = "/dev/null";
+// How often a bounded wait looks at the program: short against the milliseconds it usually takes.
+constexpr auto kWaitStep = std::chrono::milliseconds(5);
 // The search path a shell uses when PATH is not set.
 constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin";
 
@@ -110,6 +115,46 @@ int StartProcess(const StartRequest& request, pid_t& pid) {
     argv.push_back(nullptr);
     return posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(),
                        environ);
+}
+
+FeedResult RunWithInput(StartRequest request, std::string_view text,
+                        std::chrono::milliseconds wait) {
+    FeedResult result;
+    int input[2];
+    if (pipe2(input, O_CLOEXEC) != 0) {
+        result.startError = errno;
+        return result;
+    }
+    request.standardInput = input[0];
+    pid_t child = -1;
+    result.startError = StartProcess(request, child);
+    close(input[0]);
+    if (result.startError != 0) {
+        close(input[1]);
+        return result;
+    }
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previous);
+    const bool written = posixio::WriteAll(input[1], text);
+    close(input[1]);
+    sigaction(SIGPIPE, &previous, nullptr);
+
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    int status = 0;
+    pid_t done = 0;
+    while ((done = waitpid(child, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(kWaitStep);
+    if (done == 0) {
+        kill(child, SIGKILL);
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return result;
+    }
+    result.succeeded = written && done == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return result;
 }
 
 } // namespace vellumo::process

@@ -2,7 +2,9 @@
 // launching, the clipboard hand-over, the clipboard keeper's wl-copy).
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -29,6 +31,20 @@ struct StartRequest {
 // empty signal mask and every signal at its default action. Returns 0 with `pid` set, or the
 // errno of the failed start (ENOENT for a name not found on PATH).
 [[nodiscard]] int StartProcess(const StartRequest& request, pid_t& pid);
+
+// What became of a program given a text on its standard input.
+struct FeedResult {
+    // 0, or the errno of the failed start (ENOENT: not found).
+    int startError = 0;
+    // It took the whole text, ended within the wait and exited 0.
+    bool succeeded = false;
+};
+
+// Starts the program (as StartProcess, its standard input a pipe that carries `text` and is then
+// closed) and waits at most `wait` for it to end; one still running then is killed. A program
+// that ends before it has read the text does not kill this one (SIGPIPE is ignored meanwhile).
+[[nodiscard]] FeedResult RunWithInput(StartRequest request, std::string_view text,
+                                      std::chrono::milliseconds wait);
 
 // The executable that a program name without "/" stands for: the first match in a folder of PATH
 // (the shell's default search path when PATH is unset), or the empty text. Only absolute folders
