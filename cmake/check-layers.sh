@@ -4,7 +4,7 @@
 # that folder's headers, with exactly the include folders the view's own sources get. The header
 # must be found when the view may see the folder, and must not be found when the include runs up
 # a layer or into another toolkit. (Only the header itself counts: what it includes in turn, Qt's
-# headers say, is not this check's business.)
+# headers say, is not this check's business.) No source may include with "../".
 # Usage: cmake/check-layers.sh <c++ compiler> <build folder> <source folder>
 set -uo pipefail
 compiler="$1"
@@ -47,5 +47,12 @@ while read -r view seen; do
         fi
     done
 done <"$table"
+# A relative include that climbs out of its folder ("../diagnostic/x.h") is found next to the
+# including file, whatever the view: no source may use one.
+while IFS= read -r escaping; do
+    wrong=$((wrong + 1))
+    echo "an include that climbs out of its folder: src/${escaping#./}"
+done < <(cd "$source/src" && grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]*/)?\.\./' \
+             --include='*.cpp' --include='*.h' --include='*.def' .)
 echo "layers: $checked includes checked ($refused refused as they should be), $wrong wrong"
 [ "$checked" -gt 0 ] && [ "$refused" -gt 0 ] && [ "$wrong" -eq 0 ]

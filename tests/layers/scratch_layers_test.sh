@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The layers hold for files and folders added later: in a scratch copy of the tree, a source added
-# to any layer that includes a header of a layer above it does not build, a folder of sources
+# to any layer that includes a header of a folder the layer may not see does not build, a folder of sources
 # that no target claims stops the configuration, and a new layer sees only what it is given.
 # Usage: tests/layers/scratch_layers_test.sh <source folder>
 set -uo pipefail
@@ -31,9 +31,27 @@ header_of() {
     (cd "$scratch/src" && ls "$1"/*.h | head -n 1)
 }
 
-# 1. An upward include from every layer's folder does not build.
+# 1. A file added to any layer's folder that includes a header of a folder the layer may not see
+#    does not build. The layers are those of the build's own table, whenever they were added.
 configure || { cat "$scratch/configure.log"; exit 1; }
-while read -r layer above; do
+mapfile -t header_folders < <(cd "$scratch/src" && find . -name '*.h' -printf '%h\n' |
+                              sed 's|^\./||' | grep -v '^\.$' | sort -u)
+layers=0
+while read -r layer seen; do
+    [ -d "$scratch/src/$layer" ] || continue # a toolkit's or program's view, not a layer folder
+    above=""
+    for folder in "${header_folders[@]}"; do
+        visible=no
+        for item in $seen; do
+            case "$folder" in "$item" | "$item"/*) visible=yes ;; esac
+        done
+        if [ "$visible" = no ]; then
+            above="$folder"
+            break
+        fi
+    done
+    [ -n "$above" ] || continue
+    layers=$((layers + 1))
     probe="$scratch/src/$layer/ScratchUpward.cpp"
     header="$(header_of "$above")"
     printf '#include "%s"\n' "$header" >"$probe"
@@ -45,14 +63,8 @@ while read -r layer above; do
         tail -n 20 "$scratch/build.log"
     fi
     rm "$probe"
-done <<'LAYERS'
-platform state
-state log
-log settings
-settings diagnostic
-diagnostic library
-library diagnostic
-LAYERS
+done <"$scratch/build/layers/table.txt"
+[ "$layers" -ge 7 ] || fail "only $layers layers were tried"
 
 # 2. Sources in a folder that no target builds stop the configuration, by name.
 for loose in src/extra/Extra.cpp src/ui/Loose.cpp src/Loose.cpp src/library/qt/Dialog.cpp; do

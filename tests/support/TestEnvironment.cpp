@@ -3,6 +3,8 @@
 // child processes, the Windows registry sandbox) are in posix/ and win32/.
 #include "support/TestEnvironment.h"
 
+#include "diagnostic/ReportView.h"
+
 #include "diagnostic/modMain.h"
 #include "log/modDebug.h"
 #include "log/modLog.h"
@@ -27,6 +29,7 @@ void ResetAllModules() {
     modOptions::ResetState();
     modMain::ResetSeams();
     CShellExecute::ResetState();
+    SetReportView({});
     ResetPlatformModules();
 }
 
