@@ -3,6 +3,7 @@
 // answers on standard input, output that cannot be written and too little memory. Stores the
 // registry functions would refuse to build are written directly in the store's table layout.
 #include "platform/modRegistry.h"
+#include "platform/posix/RegistryStoreSchema.h"
 #include "support/TestEnvironment.h"
 
 #include <sqlite3.h>
@@ -51,27 +52,9 @@ constexpr const char* kOutOfMemory =
     "ERROR: Not enough memory resources are available to complete this operation.\n";
 constexpr long kMegabyte = 1024 * 1024;
 
-// The store's tables as docs/registry-store.md lays them out, with a fixed page size so that the
-// pages a test overwrites hold the same rows on every machine.
-constexpr const char* kStoreLayout = R"sql(
-PRAGMA page_size = 4096;
-CREATE TABLE keys(
-    id     INTEGER PRIMARY KEY AUTOINCREMENT,
-    parent INTEGER NOT NULL,
-    name   TEXT NOT NULL,
-    fold   TEXT NOT NULL,
-    UNIQUE(parent, fold));
-CREATE TABLE vals(
-    seq  INTEGER PRIMARY KEY AUTOINCREMENT,
-    key  INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    fold TEXT NOT NULL,
-    type INTEGER NOT NULL,
-    data BLOB NOT NULL,
-    UNIQUE(key, fold));
-PRAGMA application_id = 1448232263;
-PRAGMA user_version = 1;
-)sql";
+// A fixed page size, so that the pages a test overwrites hold the same rows on every machine;
+// then the store's own layout.
+constexpr const char* kFixedPageSize = "PRAGMA page_size = 4096;";
 constexpr size_t kPageSize = 4096;
 constexpr const char* kCurrentUserParent = "-2147483647";
 
@@ -205,8 +188,9 @@ protected:
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(StoreFile().c_str(), &db), SQLITE_OK);
         char* message = nullptr;
-        const int rc =
-            sqlite3_exec(db, (std::string(kStoreLayout) + sql).c_str(), nullptr, nullptr, &message);
+        const int rc = sqlite3_exec(
+            db, (std::string(kFixedPageSize) + regapi::detail::kStoreLayout + sql).c_str(), nullptr,
+            nullptr, &message);
         const std::string why = message != nullptr ? message : "";
         sqlite3_free(message);
         sqlite3_close(db);
