@@ -480,24 +480,35 @@ bool LzUnpacker::Refill(size_t needed) {
 
 namespace {
 
-// Copies a match of 3 to 18 bytes from `distance` bytes back (1 to 4096). May write up to 24
-// bytes: the output buffer has slack. A distance below 8 repeats the bytes being produced.
-inline void CopyMatch(uint8_t* destination, size_t distance, int length) {
-    const uint8_t* from = destination - distance;
-    if (distance >= 8) {
-        std::memcpy(destination, from, 8);
-        std::memcpy(destination + 8, from + 8, 8);
-        std::memcpy(destination + 16, from + 16, 8);
-    } else if (distance == 1) {
-        std::memset(destination, *from, 24);
+// The step back that repeats a match closer than 8 bytes eight bytes at a time: the smallest
+// multiple of its distance that is 8 or more.
+constexpr std::array<uint8_t, 8> kRepeatStep = {0, 8, 8, 9, 8, 10, 12, 14};
+
+// A match closer than 8 bytes: its first `distance` bytes repeat.
+[[gnu::noinline]] void CopyCloseMatch(uint8_t* to, size_t distance, unsigned length) {
+    const uint8_t* from = to - distance;
+    if (distance == 1) {
+        std::memset(to, *from, 24);
+        return;
+    }
+    for (int j = 0; j < 8; ++j)
+        to[j] = from[j];
+    const size_t step = kRepeatStep[distance];
+    for (unsigned j = 8; j < length; j += 8)
+        std::memcpy(to + j, to + j - step, 8);
+}
+
+// Copies a match of 3 to 18 bytes from `distance` (1 to 4096) bytes back, as if byte by byte, so
+// that a close match repeats the bytes it produces. Copies eight bytes at a time where the
+// distance allows and may write up to 24 bytes past `to`: the output has slack.
+inline void CopyMatch(uint8_t* to, size_t distance, unsigned length) {
+    const uint8_t* from = to - distance;
+    if (distance >= 8) [[likely]] {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + 8, from + 8, 8);
+        std::memcpy(to + 16, from + 16, 8);
     } else {
-        // The bytes repeat with period `distance`; after the first eight, copy eight at a time
-        // from the nearest multiple of the period that is at least eight bytes back.
-        for (int j = 0; j < 8; ++j)
-            destination[j] = from[j];
-        const size_t step = distance * ((8 + distance - 1) / distance);
-        for (int j = 8; j < length; j += 8)
-            std::memcpy(destination + j, destination + j - step, 8);
+        CopyCloseMatch(to, distance, length);
     }
 }
 
@@ -510,11 +521,42 @@ constexpr std::array<uint8_t, 256> kMatchesInGroup = [] {
     return table;
 }();
 
-inline int MatchPosition(unsigned b1, unsigned b2) {
-    return static_cast<int>(b1 | ((b2 & 0xF0) << 4));
+// The items of a group by its flag byte: the number of matches, the literals before each match,
+// and the literals after the last.
+struct GroupShape {
+    uint8_t matches;
+    std::array<uint8_t, kGroupItems + 1> runs;
+};
+constexpr std::array<GroupShape, 256> kGroupShapes = [] {
+    std::array<GroupShape, 256> table{};
+    for (unsigned flags = 0; flags < 256; ++flags) {
+        GroupShape& shape = table[flags];
+        uint8_t run = 0;
+        for (int item = 0; item < kGroupItems; ++item) {
+            if ((flags >> item) & 1) {
+                ++run;
+            } else {
+                shape.runs[shape.matches++] = run;
+                run = 0;
+            }
+        }
+        shape.runs[shape.matches] = run;
+    }
+    return table;
+}();
+
+// A match's two bytes b1, b2 as the number b1 + 256 b2.
+inline unsigned MatchCode(const uint8_t* bytes) {
+    return bytes[0] | (unsigned{bytes[1]} << 8);
 }
-inline int MatchLength(unsigned b2) {
-    return static_cast<int>(b2 & 0x0F) + kLzMinMatch;
+inline unsigned MatchLength(unsigned code) {
+    return ((code >> 8) & 0x0F) + kLzMinMatch;
+}
+// The output is laid out so that the ring index of the byte at an address is the address's low
+// 12 bits: a match's distance back (1 to 4096) needs no count of the bytes produced.
+inline size_t DistanceBack(const uint8_t* to, unsigned code) {
+    const unsigned position = (code & 0xFF) | ((code >> 4) & 0xF00);
+    return ((reinterpret_cast<uintptr_t>(to) - 1 - position) & kLzRingMask) + 1;
 }
 
 } // namespace
@@ -525,10 +567,14 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
     source_ = &source;
     inputPos_ = inputEnd_ = 0;
     sourceDone_ = false;
-    uint8_t* const base = output_.data();
-    std::memset(base, ' ', kLzRingSize);
-    size_t out = kLzRingSize; // next write index; the 4096 bytes before it are the ring
-    int64_t produced = 0;     // the ring index of the next byte is produced mod 4096
+    // The ring starts at an address that is a multiple of 4096, and the bytes produced follow it
+    // (produced byte n lies at an address that is n mod 4096).
+    const auto address = reinterpret_cast<uintptr_t>(output_.data());
+    uint8_t* const ring = output_.data() + ((kLzRingSize - address % kLzRingSize) % kLzRingSize);
+    std::memset(ring, ' ', kLzRingSize);
+    uint8_t* chunk = ring + kLzRingSize; // the bytes produced since the last hand-over
+    uint8_t* to = chunk;                 // the next byte
+    int64_t produced = 0;
     unsigned flags = 0;
     int flagBits = 0;
     LzUnpackResult result;
@@ -540,18 +586,17 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
         if (at <= storedLength)
             RaiseProgress(progress, static_cast<uint64_t>(at), static_cast<uint64_t>(storedLength));
     };
+    // Hands the chunk over and moves the last 4096 bytes (the ring) back to the start, keeping
+    // their addresses mod 4096.
     auto flush = [&] {
-        sink(base + kLzRingSize, out - kLzRingSize);
-        std::memmove(base, base + out - kLzRingSize, kLzRingSize);
-        out = kLzRingSize;
-    };
-    auto distanceTo = [&](int position) {
-        const auto distance = static_cast<size_t>((produced - position) & kLzRingMask);
-        return distance == 0 ? size_t{kLzRingSize} : distance;
+        sink(chunk, static_cast<size_t>(to - chunk));
+        uint8_t* const kept = ring + (reinterpret_cast<uintptr_t>(to) % kLzRingSize);
+        std::memmove(kept, to - kLzRingSize, kLzRingSize);
+        chunk = to = kept + kLzRingSize;
     };
 
     while (produced < target) {
-        if (out >= kLzRingSize + kOutputChunk)
+        if (to >= chunk + kOutputChunk)
             flush();
         if (flagBits == 0 && inputEnd_ - inputPos_ < kGroupMaxBytes && !sourceDone_)
             Refill(kGroupMaxBytes);
@@ -563,45 +608,38 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
             // writes at most 144.
             size_t groups = (inputEnd_ - inputPos_) / kGroupMaxBytes;
             groups = std::min(groups, static_cast<size_t>((limit - produced) / kGroupMaxOutput));
-            groups = std::min(groups, (kLzRingSize + kOutputChunk - out + kGroupMaxOutput - 1) /
-                                          kGroupMaxOutput);
+            groups = std::min(groups,
+                              static_cast<size_t>(chunk + kOutputChunk - to + kGroupMaxOutput - 1) /
+                                  kGroupMaxOutput);
             if (progress)
                 groups = std::min(
                     groups, static_cast<size_t>(kLzProgressStep - 1 - produced % kLzProgressStep) /
                                 kGroupMaxOutput);
             const uint8_t* in = input_.data() + inputPos_;
-            uint8_t* to = base + out;
-            // Ring index of the byte at `to`: the bytes produced so far, mod 4096.
-            const size_t ringOffset = static_cast<size_t>(produced) - out;
+            uint8_t* const from = to;
             for (; groups > 0; --groups) {
-                unsigned groupFlags = *in++;
-                // Each match (a 0 bit) with the run of literals (1 bits) before it; the literals
-                // after the last match at the end. A run's eight bytes are copied at once, the
-                // run kept; the bits above the group's items are 0, so a run never passes them.
-                for (int matches = kMatchesInGroup[groupFlags]; matches > 0; --matches) {
-                    const int run = std::countr_one(groupFlags);
+                // Each match with the run of literals before it, then the literals after the
+                // last match. A run's eight bytes are copied at once, the run kept. The next
+                // group's place is known from the flag byte alone (eight items, a match two
+                // bytes), so it does not wait for this group's items.
+                const GroupShape& shape = kGroupShapes[*in];
+                const uint8_t* const next = in + 1 + kGroupItems + shape.matches;
+                ++in;
+                for (unsigned match = 0; match < shape.matches; ++match) {
+                    const unsigned run = shape.runs[match];
                     std::memcpy(to, in, 8);
                     in += run;
                     to += run;
-                    groupFlags >>= run + 1;
-                    const int length = MatchLength(in[1]);
-                    size_t distance = (static_cast<size_t>(to - base) + ringOffset -
-                                       static_cast<size_t>(MatchPosition(in[0], in[1]))) &
-                                      kLzRingMask;
-                    if (distance == 0)
-                        distance = kLzRingSize;
-                    CopyMatch(to, distance, length);
+                    const unsigned code = MatchCode(in);
                     in += 2;
-                    to += length;
+                    CopyMatch(to, DistanceBack(to, code), MatchLength(code));
+                    to += MatchLength(code);
                 }
-                const int run = std::countr_one(groupFlags);
                 std::memcpy(to, in, 8);
-                in += run;
-                to += run;
+                to += shape.runs[shape.matches];
+                in = next;
             }
-            const auto written = static_cast<size_t>(to - (base + out));
-            out += written;
-            produced += static_cast<int64_t>(written);
+            produced += to - from;
             inputPos_ = static_cast<size_t>(in - input_.data());
             continue;
         }
@@ -624,7 +662,7 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
             }
             if (capacity >= 0 && produced + 1 > capacity)
                 throw RuntimeError(err::kSubscriptOutOfRange);
-            base[out++] = input_[inputPos_++];
+            *to++ = input_[inputPos_++];
             if (++produced % kLzProgressStep == 0)
                 report(produced);
         } else {
@@ -632,14 +670,13 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
                 result.inputEnded = true;
                 break;
             }
-            const unsigned b1 = input_[inputPos_];
-            const unsigned b2 = input_[inputPos_ + 1];
-            const int length = MatchLength(b2);
+            const unsigned code = MatchCode(input_.data() + inputPos_);
+            const unsigned length = MatchLength(code);
             if (capacity >= 0 && produced + length > capacity)
                 throw RuntimeError(err::kSubscriptOutOfRange);
             inputPos_ += 2;
-            CopyMatch(base + out, distanceTo(MatchPosition(b1, b2)), length);
-            out += static_cast<size_t>(length);
+            CopyMatch(to, DistanceBack(to, code), length);
+            to += length;
             const int64_t before = produced;
             produced += length;
             if (before % kLzProgressStep + length >= kLzProgressStep)

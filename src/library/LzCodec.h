@@ -151,8 +151,10 @@ private:
     size_t inputEnd_ = 0;
     bool sourceDone_ = false;
     const LzSource* source_ = nullptr;
-    // The last 4096 bytes produced followed by the bytes produced since the last hand-over.
-    std::array<uint8_t, kLzRingSize + kOutputChunk + 8 * kSlack> output_{};
+    // The last 4096 bytes produced followed by the bytes produced since the last hand-over,
+    // placed so that a byte's address mod 4096 is its ring index: room to align the ring, the
+    // ring, up to 4095 bytes more after a hand-over, the chunk, and a group past it.
+    std::array<uint8_t, 3 * kLzRingSize + kOutputChunk + 8 * kSlack> output_{};
 };
 
 } // namespace vellumo::detail
