@@ -11,7 +11,9 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
+#endif
 
 namespace vellumo::detail {
 namespace {
@@ -49,6 +51,27 @@ template <int Bits> inline size_t Hash6(uint64_t word) {
 // True when the word's first six bytes are one value.
 inline bool StartsWithRun(uint64_t word) {
     return ((word ^ (word >> 8)) << 24) == 0;
+}
+
+// Bit j of the result is set when bytes[j] is `first` and the low four bits of bytes[j + 1] are
+// `second`, for j = 0..15: the positions of a 12-bit chain key.
+constexpr int kKeyedBlock = 16;
+inline uint32_t KeyedPositions(const uint8_t* bytes, uint8_t first, uint8_t second) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i firsts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i seconds = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 1));
+    const __m128i keyed =
+        _mm_and_si128(_mm_cmpeq_epi8(firsts, _mm_set1_epi8(static_cast<char>(first))),
+                      _mm_cmpeq_epi8(_mm_and_si128(seconds, _mm_set1_epi8(0x0F)),
+                                     _mm_set1_epi8(static_cast<char>(second))));
+    return static_cast<uint32_t>(_mm_movemask_epi8(keyed));
+#else
+    uint32_t hits = 0;
+    for (int j = 0; j < kKeyedBlock; ++j)
+        if (bytes[j] == first && (bytes[j + 1] & 0x0F) == second)
+            hits |= uint32_t{1} << j;
+    return hits;
+#endif
 }
 
 inline void RaiseProgress(const LzProgress& progress, uint64_t done, uint64_t total) {
@@ -318,7 +341,7 @@ LzPacker::Match LzPacker::FindInRuns(int64_t r, uint64_t key) const {
 // 12-bit chain out of the search: the next older searched position whose first byte and the low
 // four bits of whose second byte are those of `position`. That removal changes later matches, so
 // it is kept. The next older position of the three-byte chain has that key too, so only the
-// positions between the two need a look, 16 at a time.
+// positions between the two need a look, 16 at a time, newest first.
 void LzPacker::RemoveNextInChain(int64_t r, int64_t position) {
     const int64_t oldest = r - kSearched;
     const uint64_t key = Word(position);
@@ -326,24 +349,17 @@ void LzPacker::RemoveNextInChain(int64_t r, int64_t position) {
     while (bound >= oldest && (((Word(bound) ^ key) & kKey3Mask) != 0 || Removed(bound)))
         bound -= links_[Slot(bound)].back3;
     bound = std::max(bound, oldest - 1);
-    const __m128i first = _mm_set1_epi8(static_cast<char>(key & 0xFF));
-    const __m128i second = _mm_set1_epi8(static_cast<char>((key >> 8) & 0x0F));
-    const __m128i lowNibbles = _mm_set1_epi8(0x0F);
-    for (int64_t newest = position - 1; newest > bound; newest -= 16) {
-        // Bit j of `hits`: position newest - 15 + j has the key.
-        const __m128i firsts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(At(newest - 15)));
-        const __m128i seconds = _mm_loadu_si128(reinterpret_cast<const __m128i*>(At(newest - 14)));
-        const __m128i keyed =
-            _mm_and_si128(_mm_cmpeq_epi8(firsts, first),
-                          _mm_cmpeq_epi8(_mm_and_si128(seconds, lowNibbles), second));
-        auto hits = static_cast<uint32_t>(_mm_movemask_epi8(keyed));
-        if (newest - 15 <= bound)
-            hits &= ~uint32_t{0} << (bound - (newest - 15) + 1);
+    const auto first = static_cast<uint8_t>(key & 0xFF);
+    const auto second = static_cast<uint8_t>((key >> 8) & 0x0F);
+    for (int64_t newest = position - 1; newest > bound; newest -= kKeyedBlock) {
+        const int64_t block = newest - (kKeyedBlock - 1);
+        uint32_t hits = KeyedPositions(At(block), first, second);
+        if (block <= bound)
+            hits &= ~uint32_t{0} << (bound - block + 1);
         while (hits != 0) {
             const int top = 31 - std::countl_zero(hits);
-            const int64_t q = newest - 15 + top;
-            if (!Removed(q)) {
-                removed_[Slot(q)] = 1;
+            if (!Removed(block + top)) {
+                removed_[Slot(block + top)] = 1;
                 return;
             }
             hits &= ~(uint32_t{1} << top);
