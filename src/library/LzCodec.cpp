@@ -146,7 +146,6 @@ int64_t LzPacker::Advance(int64_t r, const LzSource& source) {
 }
 
 void LzPacker::Link(int64_t from, int64_t to) {
-    const uint8_t* const bytes = At(0);
     while (from < to) {
         if (from % kRefreshPeriod == 0 && from > 0)
             Refresh(static_cast<uint16_t>(from));
@@ -154,8 +153,9 @@ void LzPacker::Link(int64_t from, int64_t to) {
         const int64_t end = std::min({to, from - from % kRefreshPeriod + kRefreshPeriod,
                                       from - from % kLinkRing + kLinkRing});
         std::memset(&removed_[Slot(from)], 0, static_cast<size_t>(end - from));
+        const uint8_t* const bytes = At(from);
         for (int64_t a = from; a < end; ++a) {
-            const uint64_t word = LoadLittle64(bytes + a);
+            const uint64_t word = LoadLittle64(bytes + (a - from));
             const auto self = static_cast<uint16_t>(a);
             uint16_t& head3 = head3_[Hash3<kHashBits>(word)];
             uint16_t& head6 = head6_[Hash6<kHashBits>(word)];
@@ -527,15 +527,6 @@ inline void CopyMatch(uint8_t* to, size_t distance, unsigned length) {
         CopyCloseMatch(to, distance, length);
     }
 }
-
-// The number of matches (0 bits) in each flag byte; a table, since the portable build has no
-// population count instruction.
-constexpr std::array<uint8_t, 256> kMatchesInGroup = [] {
-    std::array<uint8_t, 256> table{};
-    for (unsigned flags = 0; flags < 256; ++flags)
-        table[flags] = static_cast<uint8_t>(kGroupItems - std::popcount(flags));
-    return table;
-}();
 
 // The items of a group by its flag byte: the number of matches, the literals before each match,
 // and the literals after the last.
