@@ -1,5 +1,5 @@
 // Packing and unpacking speed of the LZ coder on English text, an executable, random bytes,
-// zeros and a pathological input, against the straightforward transcription of the classic
+// zeros and a pathological input, against the straightforward transcription of the reference
 // search; the inputs are checked for identical bytes before anything is timed.
 #include "library/CLZ.h"
 #include "library/LzCodec.h"
@@ -85,7 +85,7 @@ const std::map<std::string, Bytes>& Inputs() {
         {"executable", Executable()},
         {"random", RandomBytes(0xFF)},
         {"zeros", Bytes(kInputSize, 0)},
-        // Low nibble cleared: every position falls into one of 16 chains of the classic key.
+        // Low nibble cleared: every position falls into one of 16 chains of the 12-bit chain key.
         {"pathological", RandomBytes(0xF0)},
     };
     return inputs;
@@ -118,14 +118,14 @@ const Bytes& Packed(const std::string& name) {
     return it->second;
 }
 
-// Identical bytes before any timing: the fast coder against the classic transcription.
+// Identical bytes before any timing: the fast coder against the reference transcription.
 void CheckIdentical(const std::string& name) {
     static std::map<std::string, bool> checked;
     if (checked[name])
         return;
-    auto reference = std::make_unique<vellumo::test::lzref::ClassicPacker>();
+    auto reference = std::make_unique<vellumo::test::lzref::ReferencePacker>();
     if (reference->Pack(Inputs().at(name)) != Packed(name)) {
-        std::fprintf(stderr, "%s: the fast coder's bytes differ from the classic search\n",
+        std::fprintf(stderr, "%s: the fast coder's bytes differ from the reference search\n",
                      name.c_str());
         std::abort();
     }
@@ -143,9 +143,9 @@ void BM_Pack(benchmark::State& state, const std::string& name) {
         static_cast<double>(Packed(name).size()) / static_cast<double>(data.size());
 }
 
-void BM_PackClassic(benchmark::State& state, const std::string& name) {
+void BM_PackReference(benchmark::State& state, const std::string& name) {
     const Bytes& data = Inputs().at(name);
-    auto reference = std::make_unique<vellumo::test::lzref::ClassicPacker>();
+    auto reference = std::make_unique<vellumo::test::lzref::ReferencePacker>();
     for (auto _ : state)
         benchmark::DoNotOptimize(reference->Pack(data));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
@@ -179,12 +179,12 @@ void BM_Unpack(benchmark::State& state, const std::string& name) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
 }
 
-void BM_UnpackClassic(benchmark::State& state, const std::string& name) {
+void BM_UnpackReference(benchmark::State& state, const std::string& name) {
     const Bytes& data = Inputs().at(name);
     const Bytes& packed = Packed(name);
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            vellumo::test::lzref::ClassicUnpack(packed, static_cast<int64_t>(data.size())));
+            vellumo::test::lzref::ReferenceUnpack(packed, static_cast<int64_t>(data.size())));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
 }
 
@@ -206,11 +206,12 @@ const int kRegistered = [] {
         const std::string input = name;
         benchmark::RegisterBenchmark(("Pack/" + input).c_str(), BM_Pack, input)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("PackClassic/" + input).c_str(), BM_PackClassic, input)
+        benchmark::RegisterBenchmark(("PackReference/" + input).c_str(), BM_PackReference, input)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Unpack/" + input).c_str(), BM_Unpack, input)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("UnpackClassic/" + input).c_str(), BM_UnpackClassic, input)
+        benchmark::RegisterBenchmark(("UnpackReference/" + input).c_str(), BM_UnpackReference,
+                                     input)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("DecompressString/text", BM_DecompressString)

@@ -1,4 +1,4 @@
-// Fuzz target: packing must give the classic search's bytes exactly, and unpacking must give the
+// Fuzz target: packing must give the reference search's bytes exactly, and unpacking must give the
 // text back, whatever the input.
 #include "SilentUi.h"
 #include "library/CLZ.h"
@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static vellumo::fuzz::SilentUi& ui = vellumo::fuzz::InstallSilentUi();
     static vellumo::CLZ lz;
-    static auto reference = std::make_unique<vellumo::test::lzref::ClassicPacker>();
+    static auto reference = std::make_unique<vellumo::test::lzref::ReferencePacker>();
     std::u16string text(size / 2, u'\0');
     for (size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));

@@ -1,6 +1,6 @@
-// The packed stream's coder and decoder. The coder finds exactly the match that the classic
+// The packed stream's coder and decoder. The coder finds exactly the match that the reference
 // hash-chain search finds (the longest, the newest among equals, with the same removal after a
-// full-length match) but walks far fewer candidates; the decoder copies whole groups at a time.
+// full match) but walks far fewer candidates; the decoder copies whole groups at a time.
 #include "library/LzCodec.h"
 
 #include "platform/RuntimeError.h"
@@ -9,16 +9,19 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <limits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace vellumo::detail {
 namespace {
 
 constexpr uint64_t kKey3Mask = 0xFFFFFFull;       // first three bytes of a little-endian word
 constexpr uint64_t kKey6Mask = 0xFFFFFFFFFFFFull; // first six bytes
-constexpr uint64_t kKey4Mask = 0xFFFFFFFFull;
-constexpr int kKey3Length = 3;
-constexpr int kKey4Length = 4;
 constexpr int kKey6Length = 6;
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
 constexpr int kGroupItems = 8;
 constexpr size_t kGroupMaxBytes = 1 + 2 * kGroupItems; // flag byte and eight matches
 constexpr int64_t kGroupMaxOutput = int64_t{kLzMaxMatch} * kGroupItems;
@@ -37,21 +40,38 @@ inline uint64_t LoadLittle64(const uint8_t* p) {
     }
 }
 
-// The classic chain key: first byte plus the low four bits of the second.
-inline int Key12(uint64_t word) {
-    return static_cast<int>(word & 0xFFF);
+template <int Bits> inline size_t Hash3(uint64_t word) {
+    return (static_cast<uint32_t>(word & kKey3Mask) * 0x9E3779B1u) >> (32 - Bits);
 }
 
-inline int Hash3(uint64_t word, int bits) {
-    return static_cast<int>((static_cast<uint32_t>(word & kKey3Mask) * 0x9E3779B1u) >> (32 - bits));
+template <int Bits> inline size_t Hash6(uint64_t word) {
+    return static_cast<size_t>(((word & kKey6Mask) * 0x9E3779B97F4A7C15ull) >> (64 - Bits));
 }
 
-inline int Hash4(uint64_t word, int bits) {
-    return static_cast<int>((static_cast<uint32_t>(word & kKey4Mask) * 0x9E3779B1u) >> (32 - bits));
+// True when the word's first six bytes are one value.
+inline bool StartsWithRun(uint64_t word) {
+    return ((word ^ (word >> 8)) << 24) == 0;
 }
 
-inline int Hash6(uint64_t word, int bits) {
-    return static_cast<int>(((word & kKey6Mask) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+// Bit j of the result is set when bytes[j] is `first` and the low four bits of bytes[j + 1] are
+// `second`, for j = 0..15: the positions of a 12-bit chain key.
+constexpr int kKeyedBlock = 16;
+inline uint32_t KeyedPositions(const uint8_t* bytes, uint8_t first, uint8_t second) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i firsts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i seconds = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 1));
+    const __m128i keyed =
+        _mm_and_si128(_mm_cmpeq_epi8(firsts, _mm_set1_epi8(static_cast<char>(first))),
+                      _mm_cmpeq_epi8(_mm_and_si128(seconds, _mm_set1_epi8(0x0F)),
+                                     _mm_set1_epi8(static_cast<char>(second))));
+    return static_cast<uint32_t>(_mm_movemask_epi8(keyed));
+#else
+    uint32_t hits = 0;
+    for (int j = 0; j < kKeyedBlock; ++j)
+        if (bytes[j] == first && (bytes[j + 1] & 0x0F) == second)
+            hits |= uint32_t{1} << j;
+    return hits;
+#endif
 }
 
 inline void RaiseProgress(const LzProgress& progress, uint64_t done, uint64_t total) {
@@ -63,39 +83,102 @@ inline void RaiseProgress(const LzProgress& progress, uint64_t done, uint64_t to
 
 // ---------------------------------------------------------------------------------------------
 // Coder
+//
+// The reference search keeps every position in a chain by a 12-bit key for 4078 positions and
+// walks that chain at each coding position. This coder finds the same match with three facts:
+// (1) a position q is a candidate at the coding position r while its age r - q is 1 to 4078 and
+// it was not taken out after a full match; (2) bytes q..q+17 do not change meanwhile, so a
+// string is the input as read (past the input's end, the bytes the window holds there); (3) a
+// match of three bytes or more shares the first three bytes, of six or more the first six. So
+// positions are chained by a hash of their first three and of their first six bytes, linked in
+// batches ahead of the coding position (a link always leads to the previous position with the
+// same hash, so a walk goes strictly back and ends at the first position that is too old).
 
-uint64_t LzPacker::Word(int index) const {
-    return LoadLittle64(window_.data() + index);
+uint64_t LzPacker::Word(int64_t position) const {
+    return LoadLittle64(At(position));
 }
 
-void LzPacker::Reset() {
-    window_.fill(' '); // the coder's comparisons may run into bytes not yet written
-    head12_.fill(kNil);
-    head3_.fill(kNil);
-    head6_.fill(kNil);
-    head4_.fill(kNil);
+void LzPacker::Begin(uint64_t length) {
+    // Every head reads as far back: none of them belongs to this input.
+    const auto far = static_cast<uint16_t>(-kFarBack);
+    head3_.fill(far);
+    head6_.fill(far);
+    length_ = static_cast<int64_t>(length);
+    base_ = -kHistory;
+    loaded_ = 0;
+    linked_ = 0;
+    sourceEnded_ = false;
+    std::memset(bytes_.data(), ' ', kHistory); // the window starts as spaces
 }
 
-void LzPacker::Insert(int position) {
-    const uint64_t word = Word(position);
-    int slot = Key12(word);
-    next12_[position] = head12_[slot];
-    head12_[slot] = static_cast<uint16_t>(position);
-    slot = Hash3(word, kHash3Bits);
-    next3_[position] = head3_[slot];
-    head3_[slot] = static_cast<uint16_t>(position);
-    slot = Hash4(word, kHash4Bits);
-    next4_[position] = head4_[slot];
-    head4_[slot] = static_cast<uint16_t>(position);
-    slot = Hash6(word, kHash6Bits);
-    next6_[position] = head6_[slot];
-    head6_[slot] = static_cast<uint16_t>(position);
-    removed_[position] = 0;
+int64_t LzPacker::Advance(int64_t r, const LzSource& source) {
+    if (r + kLzMaxMatch > loaded_ && loaded_ < length_ && !sourceEnded_) {
+        // Keep the 4096 bytes before r and read the next block after the rest.
+        const int64_t keep = r - kHistory;
+        std::memmove(bytes_.data(), At(keep), static_cast<size_t>(loaded_ - keep));
+        base_ = keep;
+        const int64_t end = std::min(length_, base_ + kHistory + kBlock);
+        while (loaded_ < end) {
+            const size_t n =
+                source(bytes_.data() + (loaded_ - base_), static_cast<size_t>(end - loaded_));
+            if (n == 0) {
+                sourceEnded_ = true;
+                break;
+            }
+            loaded_ += static_cast<int64_t>(n);
+        }
+        if (loaded_ == length_) {
+            // Past the end the window still holds the bytes read 4096 positions earlier (or
+            // its initial spaces); the reference comparisons read them as they are.
+            for (int64_t x = length_; x < length_ + kTail; ++x)
+                bytes_[static_cast<size_t>(x - base_)] = *At(x - kLzRingSize);
+        }
+    }
+    // Bytes below `known` are final. A position is linked by its first eight bytes and searched
+    // with its first 18 (the reads beyond those are masked).
+    const int64_t known = loaded_ == length_ ? length_ + kTail : loaded_;
+    const int64_t linkEnd = std::min({length_, known - 7, r + kLinkAhead});
+    if (linkEnd > linked_) {
+        Link(linked_, linkEnd);
+        linked_ = linkEnd;
+    }
+    return std::min(linked_, known - (kLzMaxMatch - 1));
+}
+
+void LzPacker::Link(int64_t from, int64_t to) {
+    while (from < to) {
+        if (from % kRefreshPeriod == 0 && from > 0)
+            Refresh(static_cast<uint16_t>(from));
+        // Up to the next refresh, and not across the end of the link ring.
+        const int64_t end = std::min({to, from - from % kRefreshPeriod + kRefreshPeriod,
+                                      from - from % kLinkRing + kLinkRing});
+        std::memset(&removed_[Slot(from)], 0, static_cast<size_t>(end - from));
+        const uint8_t* const bytes = At(from);
+        for (int64_t a = from; a < end; ++a) {
+            const uint64_t word = LoadLittle64(bytes + (a - from));
+            const auto self = static_cast<uint16_t>(a);
+            uint16_t& head3 = head3_[Hash3<kHashBits>(word)];
+            uint16_t& head6 = head6_[Hash6<kHashBits>(word)];
+            Links& links = links_[Slot(a)];
+            links.back3 = static_cast<uint16_t>(self - head3);
+            head3 = self;
+            links.back6 = static_cast<uint16_t>(self - head6);
+            head6 = self;
+        }
+        from = end;
+    }
+}
+
+void LzPacker::Refresh(uint16_t now) {
+    const auto far = static_cast<uint16_t>(now - kFarBack);
+    for (auto* heads : {head3_.data(), head6_.data()})
+        for (size_t i = 0; i < kHeads; ++i)
+            heads[i] = static_cast<uint16_t>(now - heads[i]) > kFarBack ? far : heads[i];
 }
 
 // Number of equal leading bytes of the strings at `candidate` and `r`, at most 18, given the
 // difference of their first eight bytes.
-int LzPacker::CommonLength(int candidate, int r, uint64_t firstDifference) const {
+int LzPacker::CommonLength(int64_t candidate, int64_t r, uint64_t firstDifference) const {
     if (firstDifference != 0)
         return std::countr_zero(firstDifference) >> 3;
     uint64_t difference = Word(candidate + 8) ^ Word(r + 8);
@@ -107,173 +190,190 @@ int LzPacker::CommonLength(int candidate, int r, uint64_t firstDifference) const
     return kLzMaxMatch;
 }
 
-// Chain walks rest on three facts. (1) Positions are chained in the order they were inserted,
-// one per coded byte, so the age of a position is (r - position) mod 4096, and a chain is valid
-// only while ages grow. (2) A position is chained for ages 1 to 4078: at age 4078 its byte is
-// overwritten and the classic search takes it out. (3) Bytes p..p+17 do not change while p is
-// chained, so a position's keys are those it was inserted with; a link that leads to a position
-// with another key was made before that position was reused, and everything behind it is older
-// than the window.
-template <int KeyBytes>
-inline LzPacker::ChainStep LzPacker::StepChain(int q, int r, int& previousAge, uint64_t key,
-                                               int hash, uint64_t& difference) const {
-    static_assert(KeyBytes == kKey3Length || KeyBytes == kKey4Length || KeyBytes == kKey6Length);
-    const int age = (r - q) & kLzRingMask;
-    if (age <= previousAge || age > kChainedPositions)
-        return ChainStep::kEnd;
-    previousAge = age;
-    const uint64_t word = Word(q);
-    difference = word ^ key;
-    const uint64_t mask = KeyBytes == kKey3Length   ? kKey3Mask
-                          : KeyBytes == kKey4Length ? kKey4Mask
-                                                    : kKey6Mask;
-    if ((difference & mask) != 0) {
-        const int wordHash = KeyBytes == kKey3Length   ? Hash3(word, kHash3Bits)
-                             : KeyBytes == kKey4Length ? Hash4(word, kHash4Bits)
-                                                       : Hash6(word, kHash6Bits);
-        return wordHash == hash ? ChainStep::kPass : ChainStep::kEnd;
-    }
-    return removed_[q] != 0 ? ChainStep::kPass : ChainStep::kCompare;
+// Number of leading bytes equal to the pattern's byte, at most 18.
+int LzPacker::RunLength(int64_t position, uint64_t pattern) const {
+    uint64_t difference = Word(position) ^ pattern;
+    if (difference != 0)
+        return std::countr_zero(difference) >> 3;
+    difference = Word(position + 8) ^ pattern;
+    if (difference != 0)
+        return 8 + (std::countr_zero(difference) >> 3);
+    difference = (Word(position + 16) ^ pattern) & 0xFFFF;
+    if (difference != 0)
+        return 16 + (std::countr_zero(difference) >> 3);
+    return kLzMaxMatch;
 }
 
-LzPacker::Match LzPacker::FindMatch(int r) {
+// The first position, not below `oldest`, of the run of the pattern's byte that holds `position`.
+int64_t LzPacker::RunStart(int64_t position, uint64_t pattern, int64_t oldest) const {
+    int64_t start = position;
+    while (start > oldest) {
+        const uint64_t difference = Word(start - 8) ^ pattern; // the eight bytes before start
+        if (difference != 0) {
+            start -= std::countl_zero(difference) >> 3;
+            break;
+        }
+        start -= 8;
+    }
+    return std::max(start, oldest);
+}
+
+// Every match of six bytes or more is in the six-byte chain, newest first: the longest there, the
+// first one found among equals, is the reference result. A first match of six bytes or more heads
+// that chain already.
+inline LzPacker::Match LzPacker::FindSix(int64_t r, uint64_t key, Match first) const {
+    const int64_t oldest = r - kSearched;
+    Match six;
+    int64_t q = r - links_[Slot(r)].back6;
+    if (first.length >= kKey6Length) {
+        six = first;
+        q = first.position - links_[Slot(first.position)].back6;
+    }
+    for (; q >= oldest; q -= links_[Slot(q)].back6) {
+        const uint64_t difference = Word(q) ^ key;
+        // Only a candidate that also matches at the current best length can beat it.
+        if ((difference & kKey6Mask) != 0 || At(q)[six.length] != At(r)[six.length] || Removed(q))
+            continue;
+        const int length = CommonLength(q, r, difference);
+        if (length > six.length) {
+            six = {length, q};
+            if (length == kLzMaxMatch)
+                break;
+        }
+    }
+    return six;
+}
+
+// No position shares six bytes, so the best has 3 to 5: the newest position that shares five
+// bytes, else four, else the first. The rest of the three-byte chain after the first holds them
+// newest first.
+inline LzPacker::Match LzPacker::FindFourOrFive(int64_t r, uint64_t key, Match first) const {
+    const int64_t oldest = r - kSearched;
+    Match best = first;
+    for (int64_t q = first.position - links_[Slot(first.position)].back3;
+         q >= oldest && best.length < kKey6Length - 1; q -= links_[Slot(q)].back3) {
+        const uint64_t difference = Word(q) ^ key;
+        if ((difference & kKey3Mask) != 0 || At(q)[best.length] != At(r)[best.length] || Removed(q))
+            continue;
+        const int length = CommonLength(q, r, difference);
+        if (length > best.length)
+            best = {length, q};
+    }
+    return best;
+}
+
+// The string at r starts with a run of m >= 6 bytes of one value (18: 18 or more). Every position
+// sharing six bytes with it starts with such a run too, and the six-byte chain holds each run's
+// positions one after the other, down to the run's start: the walk takes a run at a time. A
+// position whose run is k shares min(k, m) bytes with r, and more only when k = m and the bytes
+// after both runs match.
+LzPacker::Match LzPacker::FindInRuns(int64_t r, uint64_t key) const {
+    // Runs are followed by their bytes, so the spaces before the input must not count.
+    const int64_t oldest = std::max<int64_t>(r - kSearched, 0);
+    const uint64_t pattern = (key & 0xFF) * kEveryByte;
+    const int m = RunLength(r, pattern);
+    Match best;
+    int64_t q = r - links_[Slot(r)].back6;
+    while (q >= oldest) {
+        if (((Word(q) ^ pattern) & kKey6Mask) != 0) {
+            q -= links_[Slot(q)].back6; // another string with the same hash
+            continue;
+        }
+        // q is the newest searched position of a run that starts at `start`; the run of a
+        // position x of it is min(18, newest + q - x).
+        const int newest = RunLength(q, pattern);
+        const int64_t start = RunStart(q, pattern, oldest);
+        auto runAt = [&](int64_t x) {
+            return static_cast<int>(std::min<int64_t>(kLzMaxMatch, newest + (q - x)));
+        };
+        // The newest position whose run is m or more shares m bytes (more when its run is
+        // exactly m); the positions before it share m too; those after it share their run.
+        const int64_t top = newest >= m ? q : q - (m - newest);
+        Match found;
+        for (int64_t x = top; x >= start && found.length == 0; --x) {
+            if (Removed(x))
+                continue;
+            found = {m, x};
+            if (x == top && m < kLzMaxMatch && runAt(x) == m)
+                found.length = CommonLength(x, r, Word(x) ^ key);
+        }
+        for (int64_t x = std::max(start, top + 1); x <= q && found.length == 0; ++x)
+            if (!Removed(x))
+                found = {runAt(x), x};
+        if (found.length > best.length) {
+            best = found;
+            if (best.length == kLzMaxMatch)
+                break;
+        }
+        q = start - links_[Slot(start)].back6;
+    }
+    return best;
+}
+
+[[gnu::always_inline]] inline LzPacker::Match LzPacker::FindMatch(int64_t r) {
     const uint64_t key = Word(r);
+    const int64_t oldest = r - kSearched;
 
     // The newest position sharing the first three bytes. Without one there is no match of three
-    // bytes or more and the item is a literal, whatever shorter match the classic walk saw.
-    const int hash3 = Hash3(key, kHash3Bits);
-    int first = kNil;
-    int firstLength = 0;
-    int previousAge = 0;
-    for (int q = head3_[hash3]; q != kNil; q = next3_[q]) {
-        uint64_t difference = 0;
-        const ChainStep step = StepChain<kKey3Length>(q, r, previousAge, key, hash3, difference);
-        if (step == ChainStep::kEnd)
+    // bytes or more and the item is a literal, whatever shorter match the reference walk saw.
+    Match first;
+    for (int64_t q = r - links_[Slot(r)].back3; q >= oldest; q -= links_[Slot(q)].back3) {
+        const uint64_t difference = Word(q) ^ key;
+        if ((difference & kKey3Mask) == 0 && !Removed(q)) {
+            first = {CommonLength(q, r, difference), q};
             break;
-        if (step == ChainStep::kPass)
-            continue;
-        first = q;
-        firstLength = CommonLength(q, r, difference);
-        break;
+        }
     }
-    if (first == kNil)
+    if (first.length == 0)
         return {};
 
-    Match best{firstLength, first};
-    if (firstLength < kLzMaxMatch) {
-        // Every match of six bytes or more is in the six-byte chain, newest first: the longest
-        // there, the first one found among equals, is the classic result.
-        const int hash6 = Hash6(key, kHash6Bits);
-        Match six;
-        int sixAge = 0;
-        int start = head6_[hash6];
-        if (firstLength >= kKey6Length) {
-            // The newest position sharing three bytes shares six: it heads the six-byte chain.
-            six = {firstLength, first};
-            sixAge = (r - first) & kLzRingMask;
-            start = next6_[first];
-        }
-        for (int q = start; q != kNil; q = next6_[q]) {
-            uint64_t difference = 0;
-            const ChainStep step = StepChain<kKey6Length>(q, r, sixAge, key, hash6, difference);
-            if (step == ChainStep::kEnd)
-                break;
-            // Only a candidate that also matches at the current best length can beat it.
-            if (step == ChainStep::kPass || window_[q + six.length] != window_[r + six.length])
-                continue;
-            const int length = CommonLength(q, r, difference);
-            if (length > six.length) {
-                six = {length, q};
-                if (length == kLzMaxMatch)
-                    break;
-            }
-        }
-        if (six.length >= kKey6Length) {
-            best = six;
-        } else {
-            // No position shares six bytes, so the best has 3 to 5: the newest position that
-            // shares five bytes, else four, else the first. The four-byte chain holds them
-            // newest first; a first of four bytes heads it already.
-            const int hash4 = Hash4(key, kHash4Bits);
-            int fourAge = 0;
-            int q = head4_[hash4];
-            if (firstLength >= kKey4Length) {
-                fourAge = (r - first) & kLzRingMask;
-                q = next4_[first];
-            }
-            for (; q != kNil && best.length < kKey6Length - 1; q = next4_[q]) {
-                uint64_t difference = 0;
-                const ChainStep step =
-                    StepChain<kKey4Length>(q, r, fourAge, key, hash4, difference);
-                if (step == ChainStep::kEnd)
-                    break;
-                if (step == ChainStep::kPass)
-                    continue;
-                const int length = CommonLength(q, r, difference);
-                if (length > best.length)
-                    best = {length, q};
-            }
-        }
+    Match best = first;
+    if (first.length < kLzMaxMatch) {
+        const Match six = StartsWithRun(key) ? FindInRuns(r, key) : FindSix(r, key, first);
+        best = six.length >= kKey6Length ? six : FindFourOrFive(r, key, first);
     }
     if (best.length == kLzMaxMatch)
         RemoveNextInChain(r, best.position);
     return best;
 }
 
-// The classic search stops at the first full-length match and takes the position after it in
-// the 12-bit chain out of the search: that removal changes later matches, so it is kept.
-void LzPacker::RemoveNextInChain(int r, int position) {
-    const int key = Key12(Word(position));
-    int previousAge = (r - position) & kLzRingMask;
-    for (int q = next12_[position]; q != kNil; q = next12_[q]) {
-        const int age = (r - q) & kLzRingMask;
-        if (age <= previousAge || age > kChainedPositions || Key12(Word(q)) != key)
-            return; // the chain ends here
-        previousAge = age;
-        if (removed_[q] == 0) {
-            removed_[q] = 1;
-            return;
+// The reference search stops at the first full match and takes the position after it in its
+// 12-bit chain out of the search: the next older searched position whose first byte and the low
+// four bits of whose second byte are those of `position`. That removal changes later matches, so
+// it is kept. The next older position of the three-byte chain has that key too, so only the
+// positions between the two need a look, 16 at a time, newest first.
+void LzPacker::RemoveNextInChain(int64_t r, int64_t position) {
+    const int64_t oldest = r - kSearched;
+    const uint64_t key = Word(position);
+    int64_t bound = position - links_[Slot(position)].back3;
+    while (bound >= oldest && (((Word(bound) ^ key) & kKey3Mask) != 0 || Removed(bound)))
+        bound -= links_[Slot(bound)].back3;
+    bound = std::max(bound, oldest - 1);
+    const auto first = static_cast<uint8_t>(key & 0xFF);
+    const auto second = static_cast<uint8_t>((key >> 8) & 0x0F);
+    for (int64_t newest = position - 1; newest > bound; newest -= kKeyedBlock) {
+        const int64_t block = newest - (kKeyedBlock - 1);
+        uint32_t hits = KeyedPositions(At(block), first, second);
+        if (block <= bound)
+            hits &= ~uint32_t{0} << (bound - block + 1);
+        while (hits != 0) {
+            const int top = 31 - std::countl_zero(hits);
+            if (!Removed(block + top)) {
+                removed_[Slot(block + top)] = 1;
+                return;
+            }
+            hits &= ~(uint32_t{1} << top);
         }
     }
+    if (bound >= oldest)
+        removed_[Slot(bound)] = 1;
 }
 
 namespace {
 
-// The coder's input and output while it packs. They live in Pack's frame, not in the coder:
-// the bytes stored into the buffers may alias anything the compiler cannot see apart, and
-// members would be reloaded after every byte.
-
-// The input, pulled from the source in chunks.
-class InputChunks {
-public:
-    InputChunks(uint8_t* buffer, size_t capacity, const LzSource& source)
-        : buffer_(buffer), capacity_(capacity), source_(source) {}
-
-    uint8_t Next() {
-        if (position_ == end_) {
-            position_ = 0;
-            end_ = source_(buffer_, capacity_);
-            if (end_ == 0)
-                throw RuntimeError(err::kInputPastEndOfFile);
-        }
-        return buffer_[position_++];
-    }
-    // The next `count` bytes when the chunk holds them all (null otherwise); they are taken.
-    const uint8_t* Take(size_t count) {
-        if (end_ - position_ < count)
-            return nullptr;
-        const uint8_t* bytes = buffer_ + position_;
-        position_ += count;
-        return bytes;
-    }
-
-private:
-    uint8_t* buffer_;
-    size_t capacity_;
-    const LzSource& source_;
-    size_t position_ = 0;
-    size_t end_ = 0;
-};
+// The coder's output while it packs. It lives in Pack's frame, not in the coder: the bytes
+// stored into the buffer may alias anything the compiler cannot see apart, and members would be
+// reloaded after every byte.
 
 // The coded stream, handed to the sink in chunks. A group's flag byte is stored with each of
 // its items, so that it never has to be read back; a full group is closed when the next item
@@ -283,19 +383,23 @@ public:
     StreamChunks(uint8_t* buffer, size_t capacity, const LzSink& sink)
         : buffer_(buffer), capacity_(capacity), sink_(sink) {}
 
-    void Literal(uint8_t value) {
-        BeginItem();
-        flags_ |= 1u << count_++;
+    // One item: a literal's byte (`second` is ignored), or a match's two bytes. Written without
+    // branches on the kind: literals and matches follow each other unpredictably.
+    void Item(bool literal, uint8_t first, uint8_t second) {
+        const bool begin = count_ == kGroupItems;
+        if (begin && position_ + kGroupMaxBytes > capacity_) {
+            sink_(buffer_, position_);
+            position_ = 0;
+        }
+        flagIndex_ = begin ? position_ : flagIndex_;
+        position_ += begin ? 1 : 0;
+        flags_ = begin ? 0 : flags_;
+        count_ = begin ? 0 : count_;
+        flags_ |= static_cast<unsigned>(literal) << count_++;
         buffer_[flagIndex_] = static_cast<uint8_t>(flags_);
-        buffer_[position_++] = value;
-    }
-    // A match is the ring position's low eight bits, then its high four bits over length - 3.
-    void Match(int ringPosition, int length) {
-        BeginItem();
-        ++count_;
-        buffer_[position_++] = static_cast<uint8_t>(ringPosition & 0xFF);
-        buffer_[position_++] =
-            static_cast<uint8_t>(((ringPosition >> 4) & 0xF0) | (length - kLzMinMatch));
+        buffer_[position_] = first;
+        buffer_[position_ + 1] = second; // a literal's next item overwrites it
+        position_ += literal ? 1 : 2;
     }
     // The rest to the sink; a stream without items is still one group: a zero flag byte.
     void Finish(bool empty) {
@@ -307,19 +411,6 @@ public:
     }
 
 private:
-    void BeginItem() {
-        if (count_ < kGroupItems)
-            return;
-        if (position_ + kGroupMaxBytes > capacity_) {
-            sink_(buffer_, position_);
-            position_ = 0;
-        }
-        flagIndex_ = position_++;
-        buffer_[flagIndex_] = 0;
-        flags_ = 0;
-        count_ = 0;
-    }
-
     uint8_t* buffer_;
     size_t capacity_;
     const LzSink& sink_;
@@ -333,79 +424,51 @@ private:
 
 void LzPacker::Pack(uint64_t length, const LzSource& source, const LzSink& sink,
                     const LzProgress& progress) {
-    Reset();
-    InputChunks input(input_.data(), input_.size(), source);
+    if (length > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
+        throw RuntimeError(err::kOverflow);
+    Begin(length);
     StreamChunks output(output_.data(), kOutputChunk, sink);
-    uint64_t bytesRead = 0;
-    int r = 0;         // coding position
-    int lookahead = 0; // bytes from r on that are input
-    while (lookahead < kLzMaxMatch && bytesRead < length) {
-        const uint8_t value = input.Next();
-        window_[lookahead] = value;
-        window_[kLzRingSize + lookahead] = value;
-        ++lookahead;
-        ++bytesRead;
-    }
-    while (lookahead > 0) {
-        Match match = FindMatch(r);
-        if (match.length > lookahead)
-            match.length = lookahead;
-        if (match.length >= kLzMinMatch) {
-            output.Match(match.position, match.length);
-        } else {
-            match.length = 1;
-            output.Literal(window_[r]);
+    const auto total = static_cast<int64_t>(length);
+    int64_t ready = 0; // positions below this one have their bytes and links
+    int64_t r = 0;     // coding position
+    while (r < total) {
+        if (r >= ready) {
+            ready = Advance(r, source);
+            if (r >= ready)
+                throw RuntimeError(err::kInputPastEndOfFile);
         }
-        const int steps = match.length;
-        const uint8_t* bytes = length - bytesRead >= static_cast<uint64_t>(steps)
-                                   ? input.Take(static_cast<size_t>(steps))
-                                   : nullptr;
-        if (bytes != nullptr) {
-            // Every step reads a byte: write them all, then chain the positions. Position r + k
-            // keys on bytes r + k .. r + k + 7, which only the steps before it write.
-            const int start = (r + kLzMaxMatch) & kLzRingMask;
-            if (start >= kLzMaxMatch && start + steps <= kLzRingSize) {
-                for (int k = 0; k < steps; ++k)
-                    window_[start + k] = bytes[k];
-            } else {
-                for (int k = 0; k < steps; ++k) {
-                    const int slot = (start + k) & kLzRingMask;
-                    window_[slot] = bytes[k];
-                    if (slot < kLzMaxMatch)
-                        window_[kLzRingSize + slot] = bytes[k]; // the copy of ring bytes 0..17
-                }
+        const Match match = FindMatch(r);
+        // A match longer than the rest of the input is cut to it; 2 bytes or fewer go as a
+        // literal. A match is the ring position's low eight bits, then its high four bits over
+        // length - 3.
+        const int cut = static_cast<int>(std::min<int64_t>(match.length, total - r));
+        const bool literal = cut < kLzMinMatch;
+        const auto ring = static_cast<unsigned>(match.position & kLzRingMask);
+        output.Item(literal, literal ? *At(r) : static_cast<uint8_t>(ring & 0xFF),
+                    static_cast<uint8_t>(((ring >> 4) & 0xF0) | ((cut - kLzMinMatch) & 0x0F)));
+        const int steps = literal ? 1 : cut;
+        // The reference reads the byte 18 ahead at every position: after position p it has read
+        // min(length, p + 19) bytes, and it raises progress at multiples of 4096 after each
+        // position and again after the item.
+        const int64_t end = r + steps;
+        const int64_t readAfter = std::min(total, end + kLzMaxMatch);
+        const bool sourceShort = sourceEnded_ && end + kLzMaxMatch > loaded_;
+        if (sourceShort || (progress && end + kLzMaxMatch > total)) {
+            for (int64_t p = r; p < end; ++p) {
+                if (sourceShort && p + kLzMaxMatch >= loaded_)
+                    throw RuntimeError(err::kInputPastEndOfFile); // the byte p + 18 is missing
+                const int64_t read = std::min(total, p + kLzMaxMatch + 1);
+                if (read % kLzProgressStep == 0)
+                    RaiseProgress(progress, static_cast<uint64_t>(read), length);
             }
-            for (int k = 0; k < steps; ++k)
-                Insert((r + k) & kLzRingMask);
-            r = (r + steps) & kLzRingMask;
-            // The bytes read pass at most one multiple of 4096 within the item.
-            const uint64_t before = bytesRead;
-            bytesRead += static_cast<uint64_t>(steps);
-            if (before % kLzProgressStep + static_cast<uint64_t>(steps) >= kLzProgressStep)
-                RaiseProgress(progress, before - before % kLzProgressStep + kLzProgressStep,
-                              length);
-        } else {
-            for (int k = 0; k < steps; ++k) {
-                --lookahead;
-                if (bytesRead < length) {
-                    const uint8_t value = input.Next();
-                    const int slot = (r + kLzMaxMatch) & kLzRingMask;
-                    window_[slot] = value;
-                    if (slot < kLzMaxMatch)
-                        window_[kLzRingSize + slot] = value;
-                    ++bytesRead;
-                    ++lookahead;
-                }
-                Insert(r);
-                r = (r + 1) & kLzRingMask;
-                // Once the input is all read, a length that is a multiple of 4096 raises 1 here
-                // at every remaining position.
-                if (bytesRead % kLzProgressStep == 0)
-                    RaiseProgress(progress, bytesRead, length);
-            }
+        } else if (progress && (r + kLzMaxMatch) / kLzProgressStep != readAfter / kLzProgressStep) {
+            // The bytes read pass one multiple of 4096 within the item.
+            RaiseProgress(progress, static_cast<uint64_t>(readAfter - readAfter % kLzProgressStep),
+                          length);
         }
-        if (bytesRead % kLzProgressStep == 0)
-            RaiseProgress(progress, bytesRead, length);
+        if (readAfter % kLzProgressStep == 0)
+            RaiseProgress(progress, static_cast<uint64_t>(readAfter), length);
+        r = end;
     }
     output.Finish(length == 0);
 }
@@ -433,41 +496,74 @@ bool LzUnpacker::Refill(size_t needed) {
 
 namespace {
 
-// Copies a match of 3 to 18 bytes from `distance` bytes back (1 to 4096). May write up to 24
-// bytes: the output buffer has slack. A distance below 8 repeats the bytes being produced.
-inline void CopyMatch(uint8_t* destination, size_t distance, int length) {
-    const uint8_t* from = destination - distance;
-    if (distance >= 8) {
-        std::memcpy(destination, from, 8);
-        std::memcpy(destination + 8, from + 8, 8);
-        std::memcpy(destination + 16, from + 16, 8);
-    } else if (distance == 1) {
-        std::memset(destination, *from, 24);
+// The step back that repeats a match closer than 8 bytes eight bytes at a time: the smallest
+// multiple of its distance that is 8 or more.
+constexpr std::array<uint8_t, 8> kRepeatStep = {0, 8, 8, 9, 8, 10, 12, 14};
+
+// A match closer than 8 bytes: its first `distance` bytes repeat.
+[[gnu::noinline]] void CopyCloseMatch(uint8_t* to, size_t distance, unsigned length) {
+    const uint8_t* from = to - distance;
+    if (distance == 1) {
+        std::memset(to, *from, 24);
+        return;
+    }
+    for (int j = 0; j < 8; ++j)
+        to[j] = from[j];
+    const size_t step = kRepeatStep[distance];
+    for (unsigned j = 8; j < length; j += 8)
+        std::memcpy(to + j, to + j - step, 8);
+}
+
+// Copies a match of 3 to 18 bytes from `distance` (1 to 4096) bytes back, as if byte by byte, so
+// that a close match repeats the bytes it produces. Copies eight bytes at a time where the
+// distance allows and may write up to 24 bytes past `to`: the output has slack.
+inline void CopyMatch(uint8_t* to, size_t distance, unsigned length) {
+    const uint8_t* from = to - distance;
+    if (distance >= 8) [[likely]] {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + 8, from + 8, 8);
+        std::memcpy(to + 16, from + 16, 8);
     } else {
-        // The bytes repeat with period `distance`; after the first eight, copy eight at a time
-        // from the nearest multiple of the period that is at least eight bytes back.
-        for (int j = 0; j < 8; ++j)
-            destination[j] = from[j];
-        const size_t step = distance * ((8 + distance - 1) / distance);
-        for (int j = 8; j < length; j += 8)
-            std::memcpy(destination + j, destination + j - step, 8);
+        CopyCloseMatch(to, distance, length);
     }
 }
 
-// The number of matches (0 bits) in each flag byte; a table, since the portable build has no
-// population count instruction.
-constexpr std::array<uint8_t, 256> kMatchesInGroup = [] {
-    std::array<uint8_t, 256> table{};
-    for (unsigned flags = 0; flags < 256; ++flags)
-        table[flags] = static_cast<uint8_t>(kGroupItems - std::popcount(flags));
+// The items of a group by its flag byte: the number of matches, the literals before each match,
+// and the literals after the last.
+struct GroupShape {
+    uint8_t matches;
+    std::array<uint8_t, kGroupItems + 1> runs;
+};
+constexpr std::array<GroupShape, 256> kGroupShapes = [] {
+    std::array<GroupShape, 256> table{};
+    for (unsigned flags = 0; flags < 256; ++flags) {
+        GroupShape& shape = table[flags];
+        uint8_t run = 0;
+        for (int item = 0; item < kGroupItems; ++item) {
+            if ((flags >> item) & 1) {
+                ++run;
+            } else {
+                shape.runs[shape.matches++] = run;
+                run = 0;
+            }
+        }
+        shape.runs[shape.matches] = run;
+    }
     return table;
 }();
 
-inline int MatchPosition(unsigned b1, unsigned b2) {
-    return static_cast<int>(b1 | ((b2 & 0xF0) << 4));
+// A match's two bytes b1, b2 as the number b1 + 256 b2.
+inline unsigned MatchCode(const uint8_t* bytes) {
+    return bytes[0] | (unsigned{bytes[1]} << 8);
 }
-inline int MatchLength(unsigned b2) {
-    return static_cast<int>(b2 & 0x0F) + kLzMinMatch;
+inline unsigned MatchLength(unsigned code) {
+    return ((code >> 8) & 0x0F) + kLzMinMatch;
+}
+// The output is laid out so that the ring index of the byte at an address is the address's low
+// 12 bits: a match's distance back (1 to 4096) needs no count of the bytes produced.
+inline size_t DistanceBack(const uint8_t* to, unsigned code) {
+    const unsigned position = (code & 0xFF) | ((code >> 4) & 0xF00);
+    return ((reinterpret_cast<uintptr_t>(to) - 1 - position) & kLzRingMask) + 1;
 }
 
 } // namespace
@@ -478,10 +574,14 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
     source_ = &source;
     inputPos_ = inputEnd_ = 0;
     sourceDone_ = false;
-    uint8_t* const base = output_.data();
-    std::memset(base, ' ', kLzRingSize);
-    size_t out = kLzRingSize; // next write index; the 4096 bytes before it are the ring
-    int64_t produced = 0;     // the ring index of the next byte is produced mod 4096
+    // The ring starts at an address that is a multiple of 4096, and the bytes produced follow it
+    // (produced byte n lies at an address that is n mod 4096).
+    const auto address = reinterpret_cast<uintptr_t>(output_.data());
+    uint8_t* const ring = output_.data() + ((kLzRingSize - address % kLzRingSize) % kLzRingSize);
+    std::memset(ring, ' ', kLzRingSize);
+    uint8_t* chunk = ring + kLzRingSize; // the bytes produced since the last hand-over
+    uint8_t* to = chunk;                 // the next byte
+    int64_t produced = 0;
     unsigned flags = 0;
     int flagBits = 0;
     LzUnpackResult result;
@@ -493,18 +593,17 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
         if (at <= storedLength)
             RaiseProgress(progress, static_cast<uint64_t>(at), static_cast<uint64_t>(storedLength));
     };
+    // Hands the chunk over and moves the last 4096 bytes (the ring) back to the start, keeping
+    // their addresses mod 4096.
     auto flush = [&] {
-        sink(base + kLzRingSize, out - kLzRingSize);
-        std::memmove(base, base + out - kLzRingSize, kLzRingSize);
-        out = kLzRingSize;
-    };
-    auto distanceTo = [&](int position) {
-        const auto distance = static_cast<size_t>((produced - position) & kLzRingMask);
-        return distance == 0 ? size_t{kLzRingSize} : distance;
+        sink(chunk, static_cast<size_t>(to - chunk));
+        uint8_t* const kept = ring + (reinterpret_cast<uintptr_t>(to) % kLzRingSize);
+        std::memmove(kept, to - kLzRingSize, kLzRingSize);
+        chunk = to = kept + kLzRingSize;
     };
 
     while (produced < target) {
-        if (out >= kLzRingSize + kOutputChunk)
+        if (to >= chunk + kOutputChunk)
             flush();
         if (flagBits == 0 && inputEnd_ - inputPos_ < kGroupMaxBytes && !sourceDone_)
             Refill(kGroupMaxBytes);
@@ -516,45 +615,38 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
             // writes at most 144.
             size_t groups = (inputEnd_ - inputPos_) / kGroupMaxBytes;
             groups = std::min(groups, static_cast<size_t>((limit - produced) / kGroupMaxOutput));
-            groups = std::min(groups, (kLzRingSize + kOutputChunk - out + kGroupMaxOutput - 1) /
-                                          kGroupMaxOutput);
+            groups = std::min(groups,
+                              static_cast<size_t>(chunk + kOutputChunk - to + kGroupMaxOutput - 1) /
+                                  kGroupMaxOutput);
             if (progress)
                 groups = std::min(
                     groups, static_cast<size_t>(kLzProgressStep - 1 - produced % kLzProgressStep) /
                                 kGroupMaxOutput);
             const uint8_t* in = input_.data() + inputPos_;
-            uint8_t* to = base + out;
-            // Ring index of the byte at `to`: the bytes produced so far, mod 4096.
-            const size_t ringOffset = static_cast<size_t>(produced) - out;
+            uint8_t* const from = to;
             for (; groups > 0; --groups) {
-                unsigned groupFlags = *in++;
-                // Each match (a 0 bit) with the run of literals (1 bits) before it; the literals
-                // after the last match at the end. A run's eight bytes are copied at once, the
-                // run kept; the bits above the group's items are 0, so a run never passes them.
-                for (int matches = kMatchesInGroup[groupFlags]; matches > 0; --matches) {
-                    const int run = std::countr_one(groupFlags);
+                // Each match with the run of literals before it, then the literals after the
+                // last match. A run's eight bytes are copied at once, the run kept. The next
+                // group's place is known from the flag byte alone (eight items, a match two
+                // bytes), so it does not wait for this group's items.
+                const GroupShape& shape = kGroupShapes[*in];
+                const uint8_t* const next = in + 1 + kGroupItems + shape.matches;
+                ++in;
+                for (unsigned match = 0; match < shape.matches; ++match) {
+                    const unsigned run = shape.runs[match];
                     std::memcpy(to, in, 8);
                     in += run;
                     to += run;
-                    groupFlags >>= run + 1;
-                    const int length = MatchLength(in[1]);
-                    size_t distance = (static_cast<size_t>(to - base) + ringOffset -
-                                       static_cast<size_t>(MatchPosition(in[0], in[1]))) &
-                                      kLzRingMask;
-                    if (distance == 0)
-                        distance = kLzRingSize;
-                    CopyMatch(to, distance, length);
+                    const unsigned code = MatchCode(in);
                     in += 2;
-                    to += length;
+                    CopyMatch(to, DistanceBack(to, code), MatchLength(code));
+                    to += MatchLength(code);
                 }
-                const int run = std::countr_one(groupFlags);
                 std::memcpy(to, in, 8);
-                in += run;
-                to += run;
+                to += shape.runs[shape.matches];
+                in = next;
             }
-            const auto written = static_cast<size_t>(to - (base + out));
-            out += written;
-            produced += static_cast<int64_t>(written);
+            produced += to - from;
             inputPos_ = static_cast<size_t>(in - input_.data());
             continue;
         }
@@ -577,7 +669,7 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
             }
             if (capacity >= 0 && produced + 1 > capacity)
                 throw RuntimeError(err::kSubscriptOutOfRange);
-            base[out++] = input_[inputPos_++];
+            *to++ = input_[inputPos_++];
             if (++produced % kLzProgressStep == 0)
                 report(produced);
         } else {
@@ -585,14 +677,13 @@ LzUnpackResult LzUnpacker::Unpack(int64_t storedLength, int64_t target, int64_t 
                 result.inputEnded = true;
                 break;
             }
-            const unsigned b1 = input_[inputPos_];
-            const unsigned b2 = input_[inputPos_ + 1];
-            const int length = MatchLength(b2);
+            const unsigned code = MatchCode(input_.data() + inputPos_);
+            const unsigned length = MatchLength(code);
             if (capacity >= 0 && produced + length > capacity)
                 throw RuntimeError(err::kSubscriptOutOfRange);
             inputPos_ += 2;
-            CopyMatch(base + out, distanceTo(MatchPosition(b1, b2)), length);
-            out += static_cast<size_t>(length);
+            CopyMatch(to, DistanceBack(to, code), length);
+            to += length;
             const int64_t before = produced;
             produced += length;
             if (before % kLzProgressStep + length >= kLzProgressStep)

@@ -28,71 +28,92 @@ inline constexpr int64_t kLzProgressStep = 4096; // progress is raised every 409
 inline constexpr int64_t kLzMaxExpansion = 9;
 
 // The coder. One object packs one input at a time and may be reused; its state is large (about
-// 430 KB with its buffers), so keep it on the heap.
+// 300 KB with its buffers), so keep it on the heap.
 class LzPacker {
 public:
-    // Packs exactly `length` bytes pulled from `source` and hands the coded stream to `sink`,
-    // raising `progress` (bytes read / length) whenever the bytes read are a multiple of 4096,
-    // after every position and again after every item. Does not raise the final 1.
-    // Throws RuntimeError 62 (Input past end of file) when the source ends before `length`
-    // bytes, and whatever source, sink and progress throw.
+    // Packs exactly `length` bytes (below 2 GiB) pulled from `source` and hands the coded stream
+    // to `sink`, raising `progress` (bytes read / length) whenever the bytes read are a multiple
+    // of 4096, after every position and again after every item. Does not raise the final 1.
+    // Throws RuntimeError 6 (Overflow) for a length of 2 GiB or more, RuntimeError 62 (Input
+    // past end of file) when the source ends before `length` bytes (where the reference coder
+    // would read the first missing byte), and whatever source, sink and progress throw.
     void Pack(uint64_t length, const LzSource& source, const LzSink& sink,
               const LzProgress& progress);
 
 private:
-    static constexpr int kNil = 0xFFFF;
-    // Ring window plus the copy of ring bytes 0..17 at 4096..4113 (comparisons never wrap) and
-    // room for 8-byte reads past the copy.
-    static constexpr int kWindowBytes = kLzRingSize + kLzMaxMatch + 46;
-    // A position stays in the search structures for 4078 positions: it leaves when its byte is
-    // about to be overwritten by the lookahead's newest byte.
-    static constexpr int kChainedPositions = kLzRingSize - kLzMaxMatch;
-    // Hash table sizes of the three-, four- and six-byte chains: large enough that a chain rarely
-    // mixes keys (about 4078 positions are chained at a time).
-    static constexpr int kHash3Bits = 15;
-    static constexpr int kHash4Bits = 15;
-    static constexpr int kHash6Bits = 15;
-    static constexpr int kInputChunk = 64 * 1024;
+    // A position is an offset in the input. The input is kept in one buffer from 4096 bytes
+    // before the coding position on, so that a string is plain memory and never wraps; before
+    // the input come the window's initial spaces.
+    static constexpr int64_t kHistory = kLzRingSize;
+    static constexpr int64_t kBlock = 64 * 1024; // input read at a time
+    // Past the input's end: the bytes the window holds there, and room for 8-byte reads.
+    static constexpr int64_t kTail = 64;
+    static constexpr size_t kBufferBytes = kHistory + kBlock + kTail;
+    // A position is searched for 4078 positions after it: the reference coder takes it out when
+    // the window is about to overwrite its byte.
+    static constexpr int64_t kSearched = kLzRingSize - kLzMaxMatch;
+    // Links are computed ahead of the coding position in batches, up to 4096 positions ahead,
+    // into a ring that holds the searched positions and one batch.
+    static constexpr int64_t kLinkRing = 2 * kLzRingSize;
+    static constexpr int64_t kLinkAhead = kLzRingSize;
+    // Hash tables of 2^15 heads: large enough that a chain rarely mixes strings (about 4078
+    // positions are searched at a time).
+    static constexpr int kHashBits = 15;
+    static constexpr size_t kHeads = size_t{1} << kHashBits;
+    // Heads hold the low 16 bits of positions: every 32768 positions, a head more than 16384
+    // positions back is moved to exactly 16384 back, so none is ever 65536 back (where its 16
+    // bits would look recent) and every distance is exact or beyond the search.
+    static constexpr int64_t kRefreshPeriod = 32768;
+    static constexpr uint16_t kFarBack = 16384;
     static constexpr int kOutputChunk = 64 * 1024;
 
     struct Match {
         int length = 0;
-        int position = 0;
+        int64_t position = 0;
+    };
+    // A position's distance back to the previous position whose first three (six) bytes have
+    // the same hash; a distance beyond the search when there is none that recent.
+    struct Links {
+        uint16_t back3;
+        uint16_t back6;
     };
 
-    void Reset();
-    void Insert(int position);
-    Match FindMatch(int r);
-    void RemoveNextInChain(int r, int position);
-    [[nodiscard]] uint64_t Word(int index) const;
-    [[nodiscard]] int CommonLength(int candidate, int r, uint64_t firstDifference) const;
-    // What a chain walk does at a position: stop (the chain has ended for this key), pass over
-    // it (another key with the same hash, or a position taken out of the search), or compare.
-    enum class ChainStep { kEnd, kPass, kCompare };
-    // One step of the walk for the string at `r` along the chain of its first KeyBytes (3, 4, 6)
-    // bytes, whose hash is `hash`; `previousAge` is the age of the last position walked and
-    // `difference` receives the XOR of the first eight bytes.
-    template <int KeyBytes>
-    ChainStep StepChain(int q, int r, int& previousAge, uint64_t key, int hash,
-                        uint64_t& difference) const;
+    void Begin(uint64_t length);
+    // Reads input and computes links so that the coding position `r` can be coded; returns the
+    // first position that cannot be coded yet (at most r when the source ended early).
+    int64_t Advance(int64_t r, const LzSource& source);
+    void Link(int64_t from, int64_t to);
+    void Refresh(uint16_t now);
+    Match FindMatch(int64_t r);
+    Match FindSix(int64_t r, uint64_t key, Match first) const;
+    Match FindFourOrFive(int64_t r, uint64_t key, Match first) const;
+    Match FindInRuns(int64_t r, uint64_t key) const;
+    void RemoveNextInChain(int64_t r, int64_t position);
+    [[nodiscard]] int CommonLength(int64_t candidate, int64_t r, uint64_t firstDifference) const;
+    [[nodiscard]] int RunLength(int64_t position, uint64_t pattern) const;
+    [[nodiscard]] int64_t RunStart(int64_t position, uint64_t pattern, int64_t oldest) const;
+    [[nodiscard]] const uint8_t* At(int64_t position) const {
+        return bytes_.data() + (position - base_);
+    }
+    [[nodiscard]] uint64_t Word(int64_t position) const;
+    [[nodiscard]] static size_t Slot(int64_t position) {
+        return static_cast<size_t>(position & (kLinkRing - 1));
+    }
+    [[nodiscard]] bool Removed(int64_t position) const { return removed_[Slot(position)] != 0; }
 
-    alignas(64) std::array<uint8_t, kWindowBytes> window_{};
-    // Four lazily pruned chains per position, newest first: by the 12-bit key of the classic
-    // search (first byte, low nibble of the second), by the first three, four and six bytes. A link
-    // is followed only while positions get strictly older and stay chained.
-    std::array<uint16_t, kLzRingSize> head12_{};
-    std::array<uint16_t, kLzRingSize> next12_{};
-    std::array<uint16_t, (1 << kHash3Bits)> head3_{};
-    std::array<uint16_t, kLzRingSize> next3_{};
-    std::array<uint16_t, (1 << kHash4Bits)> head4_{};
-    std::array<uint16_t, kLzRingSize> next4_{};
-    std::array<uint16_t, (1 << kHash6Bits)> head6_{};
-    std::array<uint16_t, kLzRingSize> next6_{};
-    // Set when a position was taken out of its chains before its time (after a full match).
-    std::array<uint8_t, kLzRingSize> removed_{};
+    alignas(64) std::array<uint8_t, kBufferBytes> bytes_{};
+    int64_t base_ = 0;   // the position of bytes_[0]
+    int64_t loaded_ = 0; // the end of the input read so far
+    int64_t length_ = 0;
+    int64_t linked_ = 0; // positions below this one have their links
+    bool sourceEnded_ = false;
+    std::array<Links, kLinkRing> links_{};
+    // Set when a position was taken out of the search before its time (after a full match).
+    std::array<uint8_t, kLinkRing> removed_{};
+    // The newest linked position of each hash of the first three (six) bytes.
+    std::array<uint16_t, kHeads> head3_{};
+    std::array<uint16_t, kHeads> head6_{};
 
-    // Pack's input and output chunks.
-    std::array<uint8_t, kInputChunk> input_{};
     std::array<uint8_t, kOutputChunk + 32> output_{};
 };
 
@@ -130,8 +151,10 @@ private:
     size_t inputEnd_ = 0;
     bool sourceDone_ = false;
     const LzSource* source_ = nullptr;
-    // The last 4096 bytes produced followed by the bytes produced since the last hand-over.
-    std::array<uint8_t, kLzRingSize + kOutputChunk + 8 * kSlack> output_{};
+    // The last 4096 bytes produced followed by the bytes produced since the last hand-over,
+    // placed so that a byte's address mod 4096 is its ring index: room to align the ring, the
+    // ring, up to 4095 bytes more after a hand-over, the chunk, and a group past it.
+    std::array<uint8_t, 3 * kLzRingSize + kOutputChunk + 8 * kSlack> output_{};
 };
 
 } // namespace vellumo::detail

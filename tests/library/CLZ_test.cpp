@@ -1,10 +1,13 @@
-// Tests of CLZ: the packed file and packed text byte for byte, identical bytes to the classic
+// Tests of CLZ: the packed file and packed text byte for byte, identical bytes to the reference
 // search on many inputs, progress values, round trips and the failure paths.
 #include "library/CLZ.h"
+#include "library/LzCodec.h"
 #include "library/LzReference.h"
+#include "platform/RuntimeError.h"
 #include "support/TestEnvironment.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -75,7 +78,7 @@ std::u16string AsText(const Bytes& bytes) {
 }
 
 Bytes ReferenceStream(const Bytes& data, std::vector<float>* progress = nullptr) {
-    auto packer = std::make_unique<lzref::ClassicPacker>();
+    auto packer = std::make_unique<lzref::ReferencePacker>();
     return packer->Pack(data, progress);
 }
 
@@ -171,19 +174,19 @@ TEST_F(CLZTest, OlderPackedTextsStillRead) {
     // And an older reader (decoding U bytes into U + 1) reads the new form.
     const Bytes packed = lz.CompressString(text);
     bool ended = false;
-    const Bytes read = lzref::ClassicUnpack(std::span(packed).subspan(10),
-                                            static_cast<int64_t>(data.size() - 1), nullptr, &ended);
+    const Bytes read = lzref::ReferenceUnpack(
+        std::span(packed).subspan(10), static_cast<int64_t>(data.size() - 1), nullptr, &ended);
     EXPECT_FALSE(ended);
     EXPECT_TRUE(std::equal(coded.begin(), coded.end(), read.begin()));
 }
 
-// --- Identical bytes to the classic search ------------------------------------------------
+// --- Identical bytes to the reference search ----------------------------------------------
 
-TEST_F(CLZTest, StreamMatchesTheClassicSearch) {
+TEST_F(CLZTest, StreamMatchesTheReferenceSearch) {
     // Every kind at the sizes around the lookahead and the ring, then inputs that switch kinds
     // (chains empty, refill and get cut by full matches; a small alphabet gives many equally
     // long candidates, where the newest must win), packed as texts.
-    auto packer = std::make_unique<lzref::ClassicPacker>();
+    auto packer = std::make_unique<lzref::ReferencePacker>();
     static const char* kinds[] = {"random", "nibble", "zeros", "alphabet", "repetitive", "words"};
     uint32_t seed = 1;
     for (const char* kind : kinds) {
@@ -215,6 +218,85 @@ TEST_F(CLZTest, StreamMatchesTheClassicSearch) {
     }
 }
 
+// Packs `data` with the coder, the source handing out at most `piece` bytes a call (and only
+// `available` bytes in all), and returns the stream; `progress` gets every value.
+Bytes PackInPieces(const Bytes& data, size_t piece, size_t available,
+                   std::vector<float>* progress = nullptr) {
+    detail::LzPacker packer;
+    Bytes stream;
+    size_t position = 0;
+    packer.Pack(
+        data.size(),
+        [&](uint8_t* destination, size_t count) {
+            const size_t n = std::min({count, piece, available - position});
+            std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(position), n, destination);
+            position += n;
+            return n;
+        },
+        [&stream](const uint8_t* bytes, size_t count) {
+            stream.insert(stream.end(), bytes, bytes + count);
+        },
+        [progress](float value) {
+            if (progress != nullptr)
+                progress->push_back(value);
+        });
+    return stream;
+}
+
+TEST_F(CLZTest, StreamMatchesTheReferenceAcrossTheCodersBlocks) {
+    // The coder reads 64 KiB at a time, links positions 4096 ahead and renews its hash heads
+    // every 32768 positions; runs, full matches (and what they take out of the search) and a
+    // source that hands out odd pieces must not change a byte anywhere near those edges.
+    auto reference = std::make_unique<lzref::ReferencePacker>();
+    Bytes data;
+    uint32_t seed = 7;
+    for (const char* kind : {"zeros", "words", "nibble", "repetitive", "alphabet", "zeros",
+                             "random", "words", "alphabet", "repetitive"})
+        for (const Bytes& part : {MakeInput(kind, 23000, seed++), Bytes(300, 'x')})
+            data.insert(data.end(), part.begin(), part.end());
+    std::vector<float> expected;
+    const Bytes want = reference->Pack(data, &expected);
+    for (size_t piece : {size_t{1} << 20, size_t{37}, size_t{1}}) {
+        std::vector<float> progress;
+        EXPECT_EQ(PackInPieces(data, piece, data.size(), &progress), want) << piece;
+        EXPECT_EQ(progress, expected) << piece;
+    }
+}
+
+TEST_F(CLZTest, PackingASourceThatEndsEarlyFailsWhereTheByteIsMissing) {
+    // The reference coder reads the byte 18 positions ahead of each position it codes, so it
+    // fails at the position whose byte is missing, after raising progress for the bytes it had.
+    const Bytes data = MakeInput("words", 20000, 9);
+    for (size_t available : {size_t{0}, size_t{17}, size_t{18}, size_t{8192}, size_t{19999}}) {
+        std::vector<float> progress;
+        try {
+            PackInPieces(data, 1000, available, &progress);
+            ADD_FAILURE() << available;
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.Number(), err::kInputPastEndOfFile) << available;
+        }
+        std::vector<int64_t> read;
+        for (float value : progress)
+            read.push_back(std::llround(value * static_cast<double>(data.size())));
+        // Every multiple of 4096 read before the failure, once or twice, in order.
+        std::vector<int64_t> multiples;
+        for (int64_t multiple = 4096; multiple <= static_cast<int64_t>(available); multiple += 4096)
+            multiples.push_back(multiple);
+        const auto last = std::unique(read.begin(), read.end());
+        EXPECT_EQ(std::vector<int64_t>(read.begin(), last), multiples) << available;
+    }
+    // A length the packed file cannot describe is refused before anything is read.
+    detail::LzPacker packer;
+    try {
+        packer.Pack(
+            uint64_t{1} << 31, [](uint8_t*, size_t) -> size_t { throw 1; },
+            [](const uint8_t*, size_t) {}, {});
+        ADD_FAILURE();
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.Number(), err::kOverflow);
+    }
+}
+
 // --- Progress -------------------------------------------------------------------------------
 
 TEST_F(CLZTest, PackingProgressOfTenThousandBytes) {
@@ -230,7 +312,7 @@ TEST_F(CLZTest, PackingProgressOfTenThousandBytes) {
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 }
 
-TEST_F(CLZTest, ProgressValuesAndOrderMatchTheClassicOnes) {
+TEST_F(CLZTest, ProgressValuesAndOrderMatchTheReferenceOnes) {
     // A length that is a multiple of 4096 raises 1 at every position after the input is read.
     for (const auto& [kind, size] :
          std::vector<std::pair<std::string, size_t>>{{"random", 8192},
@@ -247,8 +329,8 @@ TEST_F(CLZTest, ProgressValuesAndOrderMatchTheClassicOnes) {
         EXPECT_EQ(packing, expected) << kind << " " << size;
 
         std::vector<float> expectedUnpacking;
-        lzref::ClassicUnpack(std::span(packed).subspan(10), static_cast<int64_t>(size),
-                             &expectedUnpacking);
+        lzref::ReferenceUnpack(std::span(packed).subspan(10), static_cast<int64_t>(size),
+                               &expectedUnpacking);
         expectedUnpacking.push_back(1.0f);
         std::vector<float> unpacking;
         EXPECT_EQ(UnpackFile(packed, true, &unpacking), data);

@@ -1,5 +1,7 @@
-// A straightforward transcription of the classic LZ packer and unpacker, procedure by procedure,
-// kept to prove that the fast coder produces identical bytes and to measure it against.
+// The reference LZ packer and unpacker: a straightforward transcription of the search that
+// defines the packed bytes (one hash chain by a 12-bit key, walked to its end, byte-by-byte
+// comparison and copy), kept to prove that the fast coder produces identical bytes and to
+// measure it against.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +10,7 @@
 
 namespace vellumo::test::lzref {
 
-class ClassicPacker {
+class ReferencePacker {
 public:
     // Packs the bytes and returns the coded stream (without any header). When `progress` is
     // given it receives every FileProgress value in order, without the final 1.
@@ -175,9 +177,9 @@ private:
 
 // Unpacks `stored` bytes from a coded stream, byte by byte, with a ring that starts filled with
 // spaces. Stops where an item cannot be read whole and sets `ended`.
-inline std::vector<uint8_t> ClassicUnpack(std::span<const uint8_t> stream, int64_t stored,
-                                          std::vector<float>* progress = nullptr,
-                                          bool* ended = nullptr) {
+inline std::vector<uint8_t> ReferenceUnpack(std::span<const uint8_t> stream, int64_t stored,
+                                            std::vector<float>* progress = nullptr,
+                                            bool* ended = nullptr) {
     std::vector<uint8_t> out;
     uint8_t ring[4096];
     for (auto& b : ring)
