@@ -30,8 +30,8 @@ public:
     // True when no byte is left.
     [[nodiscard]] bool AtEnd() const;
     // The next field. Throws RuntimeError 62 (Input past end of file) when no byte is left, and 7
-    // (Out of memory, as the classic input of a field longer than a string may be) when the
-    // field runs past kLongestField bytes; the reading stops there, the rest of the file unread.
+    // (Out of memory, as reading a field longer than a string may be) when the field runs past
+    // kLongestField bytes; the reading stops there, the rest of the file unread.
     [[nodiscard]] std::string ReadField();
 
 private:

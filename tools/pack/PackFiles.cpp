@@ -15,8 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Numbered(const std::string& cause, int classicNumber) {
-    return cause + " (error " + std::to_string(classicNumber) + ")";
+std::string Numbered(const std::string& cause, int errorNumber) {
+    return cause + " (error " + std::to_string(errorNumber) + ")";
 }
 
 Failure CannotRead(const std::string& path, int errnoValue, FileAction action) {
@@ -89,7 +89,7 @@ void OutputFile::Commit() {
 void OutputFile::Fail(bool creating) {
     ForgetTemporaryFile(); // the writer has removed it
     throw Failure{"cannot write " + path_ + ": " +
-                  Numbered(writer_->Error(), ClassicWriteError(writer_->ErrorNumber(), creating))};
+                  Numbered(writer_->Error(), RunTimeWriteError(writer_->ErrorNumber(), creating))};
 }
 
 void RefuseOutputOverInput(const std::string& input, const std::string& output) {

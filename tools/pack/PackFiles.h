@@ -1,5 +1,5 @@
 // vellumo-pack's files: an input read in chunks and an output written whole or not at all, with
-// failures that name the file, the cause and the classic error number.
+// failures that name the file, the cause and the run-time error number.
 #pragma once
 
 #include "platform/WholeFileWriter.h"

@@ -31,8 +31,8 @@ constexpr size_t kCipherChunk = 64 * 1024;
 // /dev/zero, a binary file) and is refused without reading further.
 constexpr size_t kLongestPasswordLine = 64 * 1024;
 
-std::string Numbered(const std::string& cause, int classicNumber) {
-    return cause + " (error " + std::to_string(classicNumber) + ")";
+std::string Numbered(const std::string& cause, int errorNumber) {
+    return cause + " (error " + std::to_string(errorNumber) + ")";
 }
 
 detail::LzSource SourceOf(InputFile& input) {

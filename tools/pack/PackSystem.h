@@ -1,5 +1,5 @@
 // What vellumo-pack needs from the system: its file names in the spelling the platform layer
-// takes, the classic error number of a failed write, whether standard error is a terminal, and
+// takes, the run-time error number of a failed write, whether standard error is a terminal, and
 // an interruption (Ctrl+C, a kill) that removes the temporary output file.
 #pragma once
 
@@ -12,10 +12,10 @@ namespace vellumo::pack {
 // UTF-8. Linux: the bytes as given; Windows: from the ANSI code page.
 [[nodiscard]] std::string SystemPathToUtf8(const std::string& path);
 
-// The classic run-time error number for a failure of the whole-file writer, whose error number
+// The run-time error number for a failure of the whole-file writer, whose error number
 // is the system's (errno on Linux, GetLastError on Windows): 61 for a full disk, 76 for a
 // missing folder, 75 for other refusals while creating, 57 for other failures while writing.
-[[nodiscard]] int ClassicWriteError(int systemError, bool creating);
+[[nodiscard]] int RunTimeWriteError(int systemError, bool creating);
 
 // Whether standard error is a terminal (a progress bar is redrawn there).
 [[nodiscard]] bool StandardErrorIsTerminal();

@@ -45,7 +45,7 @@ std::string SystemPathToUtf8(const std::string& path) {
     return path;
 }
 
-int ClassicWriteError(int systemError, bool creating) {
+int RunTimeWriteError(int systemError, bool creating) {
     return ErrorFromErrno(systemError, creating ? FileAction::kOpenForOutput : FileAction::kWrite)
         .Number();
 }

@@ -32,7 +32,7 @@ std::string SystemPathToUtf8(const std::string& path) {
     return FromAnsi(path);
 }
 
-int ClassicWriteError(int systemError, bool creating) {
+int RunTimeWriteError(int systemError, bool creating) {
     switch (static_cast<DWORD>(systemError)) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
