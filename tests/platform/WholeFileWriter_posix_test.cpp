@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,15 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
+using test::SortedNames;
 using test::WriteFile;
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class WholeFileWriterTest : public ::testing::Test {
 protected:
@@ -64,7 +56,7 @@ TEST_F(WholeFileWriterTest, AFolderTheUserMayNotWriteIsAnErrorForAnOrdinaryUser)
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadFile(At("locked/out.txt")), "old");
-    EXPECT_EQ(Names(At("locked")), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(SortedNames(At("locked")), std::vector<std::string>{"out.txt"});
 }
 TEST_F(WholeFileWriterTest, ANameAtTheFileSystemsLimitStillGetsATemporaryName) {
     const std::string longName(250, 'n');

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,16 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
+using test::SortedNames;
 using test::WriteFile;
-
-// The names in a folder, to see that no temporary file is left behind.
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class WholeFileWriterTest : public ::testing::Test {
 protected:
@@ -42,14 +33,14 @@ TEST_F(WholeFileWriterTest, TheTargetChangesOnlyOnCommit) {
         // Dropped without a commit, as an interrupted run would.
     }
     EXPECT_EQ(ReadFile(At("out.txt")), "old");
-    EXPECT_EQ(Names(dir_.Path()), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(SortedNames(dir_.Path()), std::vector<std::string>{"out.txt"});
 
     std::string error;
     ASSERT_TRUE(WholeFileWriter::WriteWhole(At("out.txt"), "replaced", error)) << error;
     ASSERT_TRUE(WholeFileWriter::WriteWhole(At("new.txt"), "", error)) << error;
     EXPECT_EQ(ReadFile(At("out.txt")), "replaced");
     EXPECT_EQ(ReadFile(At("new.txt")), "");
-    EXPECT_EQ(Names(dir_.Path()), (std::vector<std::string>{"new.txt", "out.txt"}));
+    EXPECT_EQ(SortedNames(dir_.Path()), (std::vector<std::string>{"new.txt", "out.txt"}));
 }
 
 TEST_F(WholeFileWriterTest, AFolderOrAMissingFolderIsRefusedBeforeAnythingIsWritten) {
@@ -60,7 +51,7 @@ TEST_F(WholeFileWriterTest, AFolderOrAMissingFolderIsRefusedBeforeAnythingIsWrit
         EXPECT_FALSE(error.empty()) << target;
     }
     EXPECT_TRUE(fs::is_directory(At("folder")));
-    EXPECT_EQ(Names(dir_.Path()), std::vector<std::string>{"folder"});
+    EXPECT_EQ(SortedNames(dir_.Path()), std::vector<std::string>{"folder"});
 }
 
 } // namespace

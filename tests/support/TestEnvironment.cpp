@@ -11,6 +11,7 @@
 #include "platform/CShellExecute.h"
 #include "settings/modOptions.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -90,6 +91,14 @@ std::string ReadFile(const fs::path& path) {
 void WriteFile(const fs::path& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
+}
+
+std::vector<std::string> SortedNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace vellumo::test

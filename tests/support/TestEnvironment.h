@@ -116,5 +116,7 @@ ProcessResult RunProcessAsNobody(const std::vector<std::string>& argv,
 // Whole-file helpers.
 [[nodiscard]] std::string ReadFile(const fs::path& path);
 void WriteFile(const fs::path& path, const std::string& content);
+// The names in a folder, sorted: to see that no temporary file is left behind.
+[[nodiscard]] std::vector<std::string> SortedNames(const fs::path& folder);
 
 } // namespace vellumo::test
