@@ -11,13 +11,14 @@
 #include <system_error>
 
 namespace vellumo::pack {
-namespace {
-
-namespace fs = std::filesystem;
 
 std::string Numbered(const std::string& cause, int errorNumber) {
     return cause + " (error " + std::to_string(errorNumber) + ")";
 }
+
+namespace {
+
+namespace fs = std::filesystem;
 
 Failure CannotRead(const std::string& path, int errnoValue, FileAction action) {
     return Failure{

@@ -18,6 +18,9 @@ struct Failure {
     std::string message;
 };
 
+// A cause with the run-time error number support knows it by: "cause (error N)".
+[[nodiscard]] std::string Numbered(const std::string& cause, int errorNumber);
+
 // An existing regular file opened for reading. Names are the system's, byte for byte.
 class InputFile {
 public:

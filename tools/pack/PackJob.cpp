@@ -31,10 +31,6 @@ constexpr size_t kCipherChunk = 64 * 1024;
 // /dev/zero, a binary file) and is refused without reading further.
 constexpr size_t kLongestPasswordLine = 64 * 1024;
 
-std::string Numbered(const std::string& cause, int errorNumber) {
-    return cause + " (error " + std::to_string(errorNumber) + ")";
-}
-
 detail::LzSource SourceOf(InputFile& input) {
     return [&input](uint8_t* destination, size_t count) { return input.Read(destination, count); };
 }
