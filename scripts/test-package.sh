@@ -170,8 +170,14 @@ else
     root="$work/root"
     mkdir -p "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/info"
     touch "$root/var/lib/dpkg/status"
-    dpkg_cmd=(dpkg --root="$root" --force-not-root --force-bad-path --force-depends
-              --force-script-chrootless --log=/dev/null)
+    # The maintainer scripts run ldconfig, which rebuilds this machine's library cache: no business
+    # of a private root (and refused to an ordinary user, whose PATH may not even hold it). It is
+    # replaced by one that does nothing.
+    mkdir -p "$work/private-bin"
+    printf '#!/bin/sh\nexit 0\n' >"$work/private-bin/ldconfig"
+    chmod +x "$work/private-bin/ldconfig"
+    dpkg_cmd=(env "PATH=$work/private-bin:$PATH" dpkg --root="$root" --force-not-root
+              --force-bad-path --force-depends --force-script-chrootless --log=/dev/null)
 fi
 install_ok() {
     "${dpkg_cmd[@]}" -i "$deb" || return 1
